@@ -1,0 +1,14 @@
+#include "common/ErrorDisplay.h"
+
+#include "common/Platform.h"
+#include "db/DbError.h"
+
+void showError(const std::exception &e)
+{
+    if (const auto *dbError = dynamic_cast<const db::DbError *>(&e))
+        Platform::instance().error(dbError->text());
+    else
+        Platform::instance().error(QString::fromUtf8(e.what()));
+}
+
+void showUnknownError() { Platform::instance().error(QStringLiteral("未知错误")); }

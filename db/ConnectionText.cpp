@@ -1,0 +1,175 @@
+#include "db/ConnectionText.h"
+
+#include "db/DbError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QPair>
+
+namespace db {
+
+static QList<QPair<QString, QString>> splitPairs(const QString &text)
+{
+    QList<QPair<QString, QString>> pairs;
+    QString key, value;
+    bool inKey = true;
+    QChar quote;
+    auto flush = [&] {
+        if (!key.trimmed().isEmpty())
+            pairs.append({key.trimmed(), value.trimmed()});
+        key.clear();
+        value.clear();
+        inKey = true;
+    };
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (inKey) {
+            if (c == QLatin1Char('='))
+                inKey = false;
+            else if (c == QLatin1Char(';'))
+                flush();
+            else
+                key += c;
+            continue;
+        }
+        if (!quote.isNull()) {
+            if (c == quote) {
+                if (i + 1 < text.size() && text.at(i + 1) == quote) {
+                    value += c;
+                    ++i;
+                } else {
+                    quote = QChar();
+                }
+            } else {
+                value += c;
+            }
+            continue;
+        }
+        if ((c == QLatin1Char('"') || c == QLatin1Char('\'')) && value.trimmed().isEmpty()) {
+            value.clear();
+            quote = c;
+        } else if (c == QLatin1Char(';')) {
+            flush();
+        } else {
+            value += c;
+        }
+    }
+    flush();
+    return pairs;
+}
+
+QString connectionTextValue(const QString &text, const QString &key)
+{
+    for (const auto &pair : splitPairs(text))
+        if (pair.first.compare(key, Qt::CaseInsensitive) == 0)
+            return pair.second;
+    return {};
+}
+
+QString accessNotSupportedMessage()
+{
+    return QStringLiteral(
+        "本系统不再使用 Access 数据库文件(book.mdb)。\n"
+        "请用 tools/book-createdb 建立新的数据库文件 book.db, 再用 mdbtools 的 mdb-export 导出 book.mdb 的各表, "
+        "以 book-createdb --import-csv 导入 (见 README 的“从 book.mdb 迁移”)；\n"
+        "然后把 de.ini 中 csaccess 改为 Provider=SQLite;Data Source=book.db");
+}
+
+static void splitHostPort(const QString &source, QChar separator, ConnectionSpec &spec)
+{
+    QString host = source;
+    const int at = host.lastIndexOf(separator);
+    if (at > 0) {
+        bool ok = false;
+        const int port = host.mid(at + 1).trimmed().toInt(&ok);
+        if (ok) {
+            spec.port = port;
+            host = host.left(at);
+        }
+    }
+    const int backslash = host.indexOf(QLatin1Char('\\'));
+    if (backslash > 0) {
+        spec.instance = host.mid(backslash + 1).trimmed();
+        host = host.left(backslash);
+    }
+    host = host.trimmed();
+    if (host == QLatin1String("(local)") || host == QLatin1String(".") || host.isEmpty())
+        host = QStringLiteral("127.0.0.1");
+    spec.host = host;
+}
+
+ConnectionSpec parseConnectionText(const QString &text, const QString &programFolder)
+{
+    const QString provider = connectionTextValue(text, QStringLiteral("Provider"));
+    const QString source = connectionTextValue(text, QStringLiteral("Data Source"));
+    ConnectionSpec spec;
+    if (provider.startsWith(QLatin1String("Microsoft.Jet.OLEDB"), Qt::CaseInsensitive)
+        || provider.startsWith(QLatin1String("Microsoft.ACE.OLEDB"), Qt::CaseInsensitive))
+        throw DbError(accessNotSupportedMessage());
+
+    if (provider.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0) {
+        spec.engine = Engine::SQLite;
+        if (source.isEmpty())
+            throw DbError(QStringLiteral("数据库连接文本缺少 Data Source: %1").arg(text));
+        spec.file = QDir(programFolder).absoluteFilePath(source);
+        return spec;
+    }
+
+    const bool sqlServer = provider.startsWith(QLatin1String("SQLOLEDB"), Qt::CaseInsensitive)
+        || provider.startsWith(QLatin1String("SQLNCLI"), Qt::CaseInsensitive)
+        || provider.startsWith(QLatin1String("MSOLEDBSQL"), Qt::CaseInsensitive);
+    const bool postgres = provider.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0;
+    if (!sqlServer && !postgres)
+        throw DbError(QStringLiteral("不支持的数据库连接: %1").arg(text));
+
+    spec.engine = sqlServer ? Engine::SqlServer : Engine::PostgreSQL;
+    splitHostPort(source, sqlServer ? QLatin1Char(',') : QLatin1Char(':'), spec);
+    spec.database = connectionTextValue(text, QStringLiteral("Initial Catalog"));
+    spec.user = connectionTextValue(text, QStringLiteral("User ID"));
+    spec.password = connectionTextValue(text, QStringLiteral("Password"));
+    const QString timeout = connectionTextValue(text, QStringLiteral("Connect Timeout"));
+    if (timeout.toInt() > 0)
+        spec.timeoutSeconds = timeout.toInt();
+    return spec;
+}
+
+// ODBC values that hold ; { or } go between braces, a } inside doubled.
+static QString odbcValue(const QString &value)
+{
+    if (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('{'))
+        && !value.contains(QLatin1Char('}')) && value.trimmed() == value)
+        return value;
+    QString escaped = value;
+    escaped.replace(QLatin1String("}"), QLatin1String("}}"));
+    return QLatin1Char('{') + escaped + QLatin1Char('}');
+}
+
+static QString freeTdsDriver()
+{
+    // Registered by Debian's tdsodbc in odbcinst.ini; the library path works without it.
+    QFile ini(QStringLiteral("/etc/odbcinst.ini"));
+    if (ini.open(QIODevice::ReadOnly) && ini.readAll().contains("[FreeTDS]"))
+        return QStringLiteral("{FreeTDS}");
+    for (const char *path : {"/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libtdsodbc.so",
+                             "/usr/lib/odbc/libtdsodbc.so"})
+        if (QFile::exists(QString::fromLatin1(path)))
+            return QString::fromLatin1(path);
+    return QStringLiteral("{FreeTDS}");
+}
+
+QString odbcConnectString(const ConnectionSpec &spec)
+{
+    QString s = QStringLiteral("DRIVER=%1;SERVER=%2;").arg(freeTdsDriver(), odbcValue(spec.host));
+    if (!spec.instance.isEmpty())
+        s = QStringLiteral("DRIVER=%1;SERVER=%2\\%3;").arg(freeTdsDriver(), odbcValue(spec.host), spec.instance);
+    else
+        s += QStringLiteral("PORT=%1;").arg(spec.port > 0 ? spec.port : 1433);
+    if (!spec.database.isEmpty())
+        s += QStringLiteral("DATABASE=%1;").arg(odbcValue(spec.database));
+    s += QStringLiteral("UID=%1;PWD=%2;TDS_Version=7.4;ClientCharset=UTF-8;")
+             .arg(odbcValue(spec.user), odbcValue(spec.password));
+    return s;
+}
+
+} // namespace db

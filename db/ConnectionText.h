@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+namespace db {
+
+enum class Engine { SQLite, SqlServer, PostgreSQL };
+
+// What the connection of a de.ini text reaches.
+struct ConnectionSpec {
+    Engine engine = Engine::SQLite;
+    QString file;       // SQLite: absolute path of the database file
+    QString host;       // SQL Server, PostgreSQL
+    int port = 0;       // 0: the engine's default
+    QString instance;   // SQL Server named instance (server\instance)
+    QString database;
+    QString user;
+    QString password;
+    int timeoutSeconds = 15;
+};
+
+// The value of one key of an OLE DB style text "Key=Value;Key=Value" (keys without regard to
+// case, values trimmed, double- or single-quoted values unquoted). Empty when absent.
+QString connectionTextValue(const QString &text, const QString &key);
+
+// Translates a de.ini connection text:
+//   "Provider=SQLite;Data Source=book.db"            the embedded file, resolved against programFolder
+//   "Provider=SQLOLEDB.1;Password=..;User ID=..;Initial Catalog=..;Data Source=server[,port]"
+//   "Provider=PostgreSQL;Password=..;User ID=..;Initial Catalog=..;Data Source=host[:port]"
+// Throws DbError for an Access/Jet text (with the way to bring book.mdb over) and for any other
+// provider.
+ConnectionSpec parseConnectionText(const QString &text, const QString &programFolder);
+
+// The ODBC connection string (FreeTDS) for a SQL Server spec.
+QString odbcConnectString(const ConnectionSpec &spec);
+
+// The message shown when de.ini still names an Access file.
+QString accessNotSupportedMessage();
+
+} // namespace db

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "db/ConnectionText.h"
+#include "db/Money.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+namespace db {
+
+// What differs between the engines: driver name, connection options, row limits, storage of
+// money, dates and truth values, row identity. One subclass per engine; windows never ask which
+// engine they run on.
+class Driver {
+public:
+    virtual ~Driver() = default;
+    static std::unique_ptr<Driver> forEngine(Engine engine);
+
+    virtual Engine engine() const = 0;
+    virtual QString qtDriverName() const = 0;
+    virtual void configure(QSqlDatabase &db, const ConnectionSpec &spec) const = 0;
+    // The prepared text with a row limit.
+    virtual QString withLimit(const QString &statement, int rows) const = 0;
+    // The engine's own identity of a row, usable in "where <rowid> = ?".
+    virtual QString rowIdColumn() const = 0;
+    // An insert that hands back the new row's autonumber column.
+    virtual QString insertReturning(const QString &insert, const QString &column) const = 0;
+    virtual bool returnsInsertedId() const { return true; }
+
+    // A bound value as the engine stores it (money needs this; other values pass).
+    virtual QVariant toStorage(const QVariant &value) const;
+    virtual Money moneyFromStorage(const QVariant &stored) const;
+    QDate dateFromStorage(const QVariant &stored) const;
+    bool yesFromStorage(const QVariant &stored) const;
+};
+
+class SqliteDriver : public Driver {
+public:
+    Engine engine() const override { return Engine::SQLite; }
+    QString qtDriverName() const override { return QStringLiteral("QSQLITE"); }
+    void configure(QSqlDatabase &db, const ConnectionSpec &spec) const override;
+    QString withLimit(const QString &statement, int rows) const override;
+    QString rowIdColumn() const override { return QStringLiteral("rowid"); }
+    QString insertReturning(const QString &insert, const QString &column) const override;
+    QVariant toStorage(const QVariant &value) const override;
+    Money moneyFromStorage(const QVariant &stored) const override;
+};
+
+class PgsqlDriver : public Driver {
+public:
+    Engine engine() const override { return Engine::PostgreSQL; }
+    QString qtDriverName() const override { return QStringLiteral("QPSQL"); }
+    void configure(QSqlDatabase &db, const ConnectionSpec &spec) const override;
+    QString withLimit(const QString &statement, int rows) const override;
+    QString rowIdColumn() const override { return QStringLiteral("ctid"); }
+    QString insertReturning(const QString &insert, const QString &column) const override;
+};
+
+class MssqlDriver : public Driver {
+public:
+    Engine engine() const override { return Engine::SqlServer; }
+    QString qtDriverName() const override { return QStringLiteral("QODBC"); }
+    void configure(QSqlDatabase &db, const ConnectionSpec &spec) const override;
+    QString withLimit(const QString &statement, int rows) const override;
+    QString rowIdColumn() const override { return QStringLiteral("%%physloc%%"); }
+    QString insertReturning(const QString &insert, const QString &column) const override;
+};
+
+} // namespace db

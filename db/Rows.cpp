@@ -1,0 +1,33 @@
+#include "db/Rows.h"
+
+#include "db/DbError.h"
+#include "db/Driver.h"
+
+namespace db {
+
+Rows::Rows(QSqlQuery query, const Driver &driver) : query_(std::move(query)), driver_(&driver) {}
+
+int Rows::index(const QString &column) const
+{
+    const int i = query_.record().indexOf(column);
+    if (i < 0)
+        throw DbError(QStringLiteral("字段不存在: %1").arg(column));
+    return i;
+}
+
+QVariant Rows::value(const QString &column) const { return query_.value(index(column)); }
+
+QString Rows::text(const QString &column) const
+{
+    const QVariant v = value(column);
+    return v.isNull() ? QString() : v.toString();
+}
+
+qint64 Rows::integer(const QString &column) const { return value(column).toLongLong(); }
+double Rows::floating(const QString &column) const { return value(column).toDouble(); }
+Money Rows::money(const QString &column) const { return driver_->moneyFromStorage(value(column)); }
+QDate Rows::date(const QString &column) const { return driver_->dateFromStorage(value(column)); }
+bool Rows::yes(const QString &column) const { return driver_->yesFromStorage(value(column)); }
+bool Rows::isNull(const QString &column) const { return value(column).isNull(); }
+
+} // namespace db

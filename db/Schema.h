@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace db {
+
+enum class ColumnKind { Text, Integer, Floating, Money, Date, YesNo };
+
+// The kind of a column of the library schema by its name (the same name has the same kind in
+// every table); Text for names the schema does not have. Grids and the export use it to show
+// and write money, dates and truth values as such whatever the engine stores.
+ColumnKind columnKind(const QString &column);
+
+// The eighteen tables, in the order the creation tool makes them.
+QStringList schemaTables();
+
+} // namespace db

@@ -1,0 +1,105 @@
+#include "RecordingPlatform.h"
+
+static RecordingPlatform *current = nullptr;
+
+RecordingPlatform &RecordingPlatform::install()
+{
+    auto platform = std::make_unique<RecordingPlatform>();
+    current = platform.get();
+    Platform::install(std::move(platform));
+    return *current;
+}
+
+QStringList RecordingPlatform::messages() const
+{
+    QStringList out;
+    for (const Event &e : events)
+        if (e.kind == QLatin1String("message") || e.kind == QLatin1String("error"))
+            out.append(e.text);
+    return out;
+}
+
+QStringList RecordingPlatform::errors() const { return texts(QStringLiteral("error")); }
+
+QStringList RecordingPlatform::texts(const QString &kind) const
+{
+    QStringList out;
+    for (const Event &e : events)
+        if (e.kind == kind)
+            out.append(e.text);
+    return out;
+}
+
+std::optional<QVariant> RecordingPlatform::nextAnswer(const QString &what)
+{
+    if (answers.isEmpty()) {
+        unanswered.append(what);
+        return std::nullopt;
+    }
+    return answers.dequeue();
+}
+
+void RecordingPlatform::message(const QString &text, const QString &title)
+{
+    events.append({QStringLiteral("message"), text, title});
+}
+
+void RecordingPlatform::error(const QString &text) { events.append({QStringLiteral("error"), text, {}}); }
+
+bool RecordingPlatform::question(const QString &text, const QString &title)
+{
+    events.append({QStringLiteral("question"), text, title});
+    const auto answer = nextAnswer(text);
+    return answer && answer->toBool();
+}
+
+std::optional<QString> RecordingPlatform::inputBox(const QString &title, const QString &prompt, const QString &,
+                                                   bool)
+{
+    events.append({QStringLiteral("input"), prompt, title});
+    const auto answer = nextAnswer(prompt);
+    if (!answer || !answer->isValid())
+        return std::nullopt;
+    return answer->toString();
+}
+
+QString RecordingPlatform::openFileName(const QString &title, const QString &, const QString &)
+{
+    events.append({QStringLiteral("openFile"), title, {}});
+    const auto answer = nextAnswer(title);
+    return answer ? answer->toString() : QString();
+}
+
+QString RecordingPlatform::folderName(const QString &title, const QString &)
+{
+    events.append({QStringLiteral("folder"), title, {}});
+    const auto answer = nextAnswer(title);
+    return answer ? answer->toString() : QString();
+}
+
+std::optional<QString> RecordingPlatform::choosePrinter(const QString &current)
+{
+    events.append({QStringLiteral("printer"), current, {}});
+    const auto answer = nextAnswer(QStringLiteral("printer"));
+    if (!answer || !answer->isValid())
+        return std::nullopt;
+    return answer->toString();
+}
+
+void RecordingPlatform::beep() { events.append({QStringLiteral("beep"), {}, {}}); }
+
+bool RecordingPlatform::openDocument(const QString &pathOrUrl)
+{
+    events.append({QStringLiteral("open"), pathOrUrl, {}});
+    return true;
+}
+
+bool RecordingPlatform::startProgram(const QStringList &candidates, const QStringList &)
+{
+    for (const QString &program : candidates)
+        if (installedPrograms.contains(program)) {
+            events.append({QStringLiteral("start"), program, {}});
+            return true;
+        }
+    return false;
+}

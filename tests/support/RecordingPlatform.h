@@ -1,0 +1,47 @@
+#pragma once
+
+#include "common/Platform.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QVariant>
+
+// The platform double: records every message, answers questions and dialogs from a script.
+// A question nobody scripted is recorded in `unanswered` and answered No / cancelled.
+class RecordingPlatform : public Platform {
+public:
+    struct Event {
+        QString kind; // message, error, question, input, openFile, folder, printer, beep, open, start
+        QString text;
+        QString title;
+    };
+
+    // Installs a fresh double for the current test; the pointer stays valid until the next call.
+    static RecordingPlatform &install();
+
+    QList<Event> events;
+    QQueue<QVariant> answers; // bool for questions, QString (or invalid for cancel) for dialogs
+    QStringList unanswered;
+    QStringList installedPrograms; // what startProgram may find
+
+    QStringList messages() const;   // texts of message and error boxes, in order
+    QStringList errors() const;
+    QStringList texts(const QString &kind) const;
+    void clear() { events.clear(); unanswered.clear(); }
+
+    void message(const QString &text, const QString &title) override;
+    void error(const QString &text) override;
+    bool question(const QString &text, const QString &title) override;
+    std::optional<QString> inputBox(const QString &title, const QString &prompt, const QString &initial,
+                                    bool password) override;
+    QString openFileName(const QString &title, const QString &filter, const QString &folder) override;
+    QString folderName(const QString &title, const QString &folder) override;
+    std::optional<QString> choosePrinter(const QString &current) override;
+    void beep() override;
+    bool openDocument(const QString &pathOrUrl) override;
+    bool startProgram(const QStringList &candidates, const QStringList &arguments) override;
+
+private:
+    std::optional<QVariant> nextAnswer(const QString &what);
+};
