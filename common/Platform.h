@@ -26,6 +26,8 @@ public:
                                             bool password = false) = 0;
     // A file-open dialog; empty when cancelled.
     virtual QString openFileName(const QString &title, const QString &filter, const QString &folder = {}) = 0;
+    // A file-save dialog; empty when cancelled.
+    virtual QString saveFileName(const QString &title, const QString &filter, const QString &suggested = {}) = 0;
     // A folder chooser; empty when cancelled.
     virtual QString folderName(const QString &title, const QString &folder = {}) = 0;
     // The print dialog; the chosen printer's name, nullopt when cancelled.

@@ -56,6 +56,11 @@ QString QtPlatform::openFileName(const QString &title, const QString &filter, co
     return QFileDialog::getOpenFileName(front(), title, folder, filter);
 }
 
+QString QtPlatform::saveFileName(const QString &title, const QString &filter, const QString &suggested)
+{
+    return QFileDialog::getSaveFileName(front(), title, suggested, filter);
+}
+
 QString QtPlatform::folderName(const QString &title, const QString &folder)
 {
     return QFileDialog::getExistingDirectory(front(), title, folder);

@@ -30,4 +30,41 @@ QDate Rows::date(const QString &column) const { return driver_->dateFromStorage(
 bool Rows::yes(const QString &column) const { return driver_->yesFromStorage(value(column)); }
 bool Rows::isNull(const QString &column) const { return value(column).isNull(); }
 
+QVariant Rows::typed(int index) const
+{
+    return typed(index, columnKind(query_.record().fieldName(index)));
+}
+
+QVariant Rows::typed(int index, ColumnKind kind) const
+{
+    const QVariant v = query_.value(index);
+    if (v.isNull())
+        return {};
+    switch (kind) {
+    case ColumnKind::Money:
+        return QVariant::fromValue(driver_->moneyFromStorage(v));
+    case ColumnKind::Date:
+        return driver_->dateFromStorage(v);
+    case ColumnKind::YesNo:
+        return driver_->yesFromStorage(v);
+    case ColumnKind::Integer:
+        return QVariant::fromValue<qint64>(v.toLongLong());
+    case ColumnKind::Floating:
+        return v.toDouble();
+    case ColumnKind::Text:
+        break;
+    }
+    // Text, or a computed column the schema does not know: numbers stay numbers.
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        return v;
+    default:
+        return v.toString();
+    }
+}
+
 } // namespace db

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Money.h"
+#include "db/Schema.h"
 
 #include <QDate>
 #include <QSqlQuery>
@@ -32,6 +33,11 @@ public:
     QDate date(const QString &column) const;
     bool yes(const QString &column) const;
     bool isNull(const QString &column) const;
+
+    // The value at a position as its kind says (by default the schema's kind of that column's
+    // name): Money, QDate, bool, qint64, double or QString; null stays an invalid QVariant.
+    QVariant typed(int index) const;
+    QVariant typed(int index, ColumnKind kind) const;
 
     QSqlRecord record() const { return query_.record(); }
     QSqlQuery &query() { return query_; }

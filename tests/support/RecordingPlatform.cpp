@@ -70,6 +70,13 @@ QString RecordingPlatform::openFileName(const QString &title, const QString &, c
     return answer ? answer->toString() : QString();
 }
 
+QString RecordingPlatform::saveFileName(const QString &title, const QString &, const QString &)
+{
+    events.append({QStringLiteral("saveFile"), title, {}});
+    const auto answer = nextAnswer(title);
+    return answer ? answer->toString() : QString();
+}
+
 QString RecordingPlatform::folderName(const QString &title, const QString &)
 {
     events.append({QStringLiteral("folder"), title, {}});

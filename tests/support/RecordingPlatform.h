@@ -12,7 +12,7 @@
 class RecordingPlatform : public Platform {
 public:
     struct Event {
-        QString kind; // message, error, question, input, openFile, folder, printer, beep, open, start
+        QString kind; // message, error, question, input, openFile, saveFile, folder, printer, beep, open, start
         QString text;
         QString title;
     };
@@ -36,6 +36,7 @@ public:
     std::optional<QString> inputBox(const QString &title, const QString &prompt, const QString &initial,
                                     bool password) override;
     QString openFileName(const QString &title, const QString &filter, const QString &folder) override;
+    QString saveFileName(const QString &title, const QString &filter, const QString &suggested) override;
     QString folderName(const QString &title, const QString &folder) override;
     std::optional<QString> choosePrinter(const QString &current) override;
     void beep() override;
