@@ -56,6 +56,32 @@ bool Driver::yesFromStorage(const QVariant &stored) const
     return stored.toLongLong() != 0 || stored.toBool();
 }
 
+QString Driver::quoteIdentifier(const QString &name) const
+{
+    QString escaped = name;
+    escaped.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+// SQLite and SQL Server already put nulls first when ascending and last when descending.
+QString Driver::orderTerm(const QString &expression, bool descending) const
+{
+    return expression + (descending ? QStringLiteral(" desc") : QStringLiteral(" asc"));
+}
+
+QString Driver::paged(const QString &statement, const QString &orderBy, qint64 offset, int rows) const
+{
+    QString out = statement;
+    if (!orderBy.isEmpty())
+        out += QStringLiteral(" order by ") + orderBy;
+    return out + QStringLiteral(" limit %1 offset %2").arg(rows).arg(offset);
+}
+
+QString Driver::castToText(const QString &expression) const
+{
+    return QStringLiteral("cast(%1 as text)").arg(expression);
+}
+
 // --- SQLite ---------------------------------------------------------------------------------
 
 void SqliteDriver::configure(QSqlDatabase &db, const ConnectionSpec &spec) const
@@ -126,6 +152,12 @@ QString PgsqlDriver::insertReturning(const QString &insert, const QString &colum
     return insert + QStringLiteral(" returning ") + column;
 }
 
+QString PgsqlDriver::orderTerm(const QString &expression, bool descending) const
+{
+    // PostgreSQL puts nulls last when ascending; keep the order of the other engines.
+    return expression + (descending ? QStringLiteral(" desc nulls last") : QStringLiteral(" asc nulls first"));
+}
+
 // --- SQL Server -----------------------------------------------------------------------------
 
 void MssqlDriver::configure(QSqlDatabase &db, const ConnectionSpec &spec) const
@@ -149,6 +181,25 @@ QString MssqlDriver::insertReturning(const QString &insert, const QString &colum
     if (m.hasMatch())
         out.insert(m.capturedStart() + 1, QStringLiteral(" output inserted.") + column);
     return out;
+}
+
+QString MssqlDriver::quoteIdentifier(const QString &name) const
+{
+    QString escaped = name;
+    escaped.replace(QLatin1Char(']'), QStringLiteral("]]"));
+    return QLatin1Char('[') + escaped + QLatin1Char(']');
+}
+
+// offset .. fetch needs an ORDER BY; "(select null)" keeps the engine's own order.
+QString MssqlDriver::paged(const QString &statement, const QString &orderBy, qint64 offset, int rows) const
+{
+    return statement + QStringLiteral(" order by ") + (orderBy.isEmpty() ? QStringLiteral("(select null)") : orderBy)
+        + QStringLiteral(" offset %1 rows fetch next %2 rows only").arg(offset).arg(rows);
+}
+
+QString MssqlDriver::castToText(const QString &expression) const
+{
+    return QStringLiteral("cast(%1 as nvarchar(4000))").arg(expression);
 }
 
 } // namespace db

@@ -35,6 +35,16 @@ public:
     virtual Money moneyFromStorage(const QVariant &stored) const;
     QDate dateFromStorage(const QVariant &stored) const;
     bool yesFromStorage(const QVariant &stored) const;
+
+    // Nesting, ordering and paging a window's query (the data grid).
+    // A column name as a quoted identifier: "name" (a quote inside doubled).
+    virtual QString quoteIdentifier(const QString &name) const;
+    // One ORDER BY term; nulls sort as the lowest value on every engine.
+    virtual QString orderTerm(const QString &expression, bool descending) const;
+    // A statement given its ORDER BY list (may be empty) and a page of rows from offset.
+    virtual QString paged(const QString &statement, const QString &orderBy, qint64 offset, int rows) const;
+    // An expression as text, for a contains-search over any column.
+    virtual QString castToText(const QString &expression) const;
 };
 
 class SqliteDriver : public Driver {
@@ -57,6 +67,7 @@ public:
     QString withLimit(const QString &statement, int rows) const override;
     QString rowIdColumn() const override { return QStringLiteral("ctid"); }
     QString insertReturning(const QString &insert, const QString &column) const override;
+    QString orderTerm(const QString &expression, bool descending) const override;
 };
 
 class MssqlDriver : public Driver {
@@ -67,6 +78,9 @@ public:
     QString withLimit(const QString &statement, int rows) const override;
     QString rowIdColumn() const override { return QStringLiteral("%%physloc%%"); }
     QString insertReturning(const QString &insert, const QString &column) const override;
+    QString quoteIdentifier(const QString &name) const override;
+    QString paged(const QString &statement, const QString &orderBy, qint64 offset, int rows) const override;
+    QString castToText(const QString &expression) const override;
 };
 
 } // namespace db

@@ -1,0 +1,254 @@
+#include "components/GridQuery.h"
+
+#include "db/DbError.h"
+
+#include <QRegularExpression>
+
+using db::Sql;
+
+const QString GridQuery::Alias = QStringLiteral("lb_grid");
+const QString GridQuery::RowIdAlias = QStringLiteral("lb_rowid");
+const QString GridQuery::CountAlias = QStringLiteral("lb_count");
+
+static Sql pieceStatement(const Sql::Piece &piece)
+{
+    switch (piece.kind) {
+    case Sql::PieceKind::Fixed:
+        return Sql(piece.text);
+    case Sql::PieceKind::Text:
+        return Sql::text(piece.text);
+    case Sql::PieceKind::Date:
+        return Sql::date(piece.value.toDate());
+    case Sql::PieceKind::Like:
+        return Sql::like(piece.text);
+    case Sql::PieceKind::Value:
+        return Sql::value(piece.value);
+    case Sql::PieceKind::Identifier:
+        return Sql::identifier(piece.text);
+    }
+    return {};
+}
+
+// Inserts fixed text at a position of the prepared text ("?" for every value), keeping every
+// value bound.
+static Sql insertedAt(const Sql &statement, qsizetype at, const QString &text)
+{
+    Sql out;
+    qsizetype start = 0;
+    bool done = false;
+    for (const Sql::Piece &piece : statement.pieces()) {
+        const bool fixed = piece.kind == Sql::PieceKind::Fixed || piece.kind == Sql::PieceKind::Identifier;
+        const qsizetype length = fixed ? piece.text.size() : 1;
+        if (!done && piece.kind == Sql::PieceKind::Fixed && at >= start && at <= start + length) {
+            out += Sql(piece.text.left(at - start) + text + piece.text.mid(at - start));
+            done = true;
+        } else {
+            if (!done && at == start) {
+                out += Sql(text);
+                done = true;
+            }
+            out += pieceStatement(piece);
+        }
+        start += length;
+    }
+    if (!done)
+        out += Sql(text);
+    return out;
+}
+
+Sql nestableStatement(const Sql &select, const db::Driver &driver)
+{
+    Sql copy = insertedAt(select, select.preparedText().size(), {});
+    if (select.rowLimit() <= 0)
+        return copy;
+    // Where the engine puts its limit ("top N" after select, or "limit N" at the end) is found
+    // by comparing the texts with and without it.
+    const QString plain = select.preparedText();
+    const QString limited = driver.withLimit(plain, select.rowLimit());
+    qsizetype common = 0;
+    while (common < plain.size() && plain.at(common) == limited.at(common))
+        ++common;
+    return insertedAt(copy, common, limited.mid(common, limited.size() - plain.size()));
+}
+
+Sql withRowIdentity(const Sql &select, const db::Driver &driver, const QString &keyTable)
+{
+    static const QRegularExpression head(QStringLiteral("^\\s*select\\s+(?!distinct\\s)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QString text = select.preparedText();
+    const auto match = head.match(text);
+    if (!match.hasMatch())
+        throw db::DbError(QStringLiteral("无法取得行标识: %1").arg(text));
+    return insertedAt(select, match.capturedEnd(),
+                      QStringLiteral("%1.%2 as %3, ").arg(keyTable, driver.rowIdColumn(), GridQuery::RowIdAlias));
+}
+
+GridQuery::GridQuery(const db::Driver &driver, const Sql &select, const QString &keyTable)
+    : driver_(&driver), hasRowId_(!keyTable.isEmpty())
+{
+    // The identity goes in first, so that "top N" still follows the leading select.
+    Sql identified = hasRowId_ ? withRowIdentity(select, driver, keyTable) : select;
+    identified.limit(select.rowLimit());
+    inner_ = nestableStatement(identified, driver);
+}
+
+QString GridQuery::column(const QString &field) const
+{
+    for (const QString &c : columns_)
+        if (c.compare(field, Qt::CaseInsensitive) == 0)
+            return c;
+    return {};
+}
+
+void GridQuery::setSort(const QString &column, bool descending)
+{
+    sortColumn_ = column;
+    descending_ = descending;
+}
+
+QString GridQuery::ref(const QString &column) const
+{
+    return Alias + QLatin1Char('.') + driver_->quoteIdentifier(column);
+}
+
+QString GridQuery::selectList(bool withRowId) const
+{
+    QStringList refs;
+    for (const QString &c : columns_)
+        refs.append(ref(c));
+    if (withRowId && hasRowId_)
+        refs.append(Alias + QLatin1Char('.') + RowIdAlias);
+    return refs.join(QStringLiteral(", "));
+}
+
+Sql GridQuery::from(const QString &list) const
+{
+    return Sql(QStringLiteral("select %1 from (").arg(list)) + inner_ + Sql(QStringLiteral(") as ") + Alias);
+}
+
+Sql GridQuery::filterCondition(const QString &column, const QVariantList &values) const
+{
+    QVariantList present;
+    bool withNull = false;
+    for (const QVariant &v : values) {
+        if (!v.isValid() || v.isNull())
+            withNull = true;
+        else
+            present.append(v);
+    }
+    if (present.isEmpty() && !withNull)
+        return Sql("1=0");
+    Sql in;
+    if (!present.isEmpty()) {
+        in = Sql(ref(column) + QStringLiteral(" in ("));
+        for (qsizetype i = 0; i < present.size(); ++i)
+            in += Sql(i ? QStringLiteral(", ") : QString()) + Sql::value(present.at(i));
+        in += Sql(")");
+    }
+    if (!withNull)
+        return in;
+    const Sql isNull(ref(column) + QStringLiteral(" is null"));
+    return present.isEmpty() ? isNull : Sql("(") + isNull + Sql(" or ") + in + Sql(")");
+}
+
+Sql GridQuery::where(const QString &skipFilter, const Sql &extra) const
+{
+    QList<Sql> conditions;
+    for (auto it = filters_.begin(); it != filters_.end(); ++it)
+        if (it.key() != skipFilter)
+            conditions.append(filterCondition(it.key(), it.value()));
+    if (!extra.isEmpty())
+        conditions.append(extra);
+    Sql out;
+    for (qsizetype i = 0; i < conditions.size(); ++i)
+        out += Sql(i ? QStringLiteral(" and ") : QStringLiteral(" where ")) + conditions.at(i);
+    return out;
+}
+
+// Nulls count as the lowest value; ties are ordered by the row identity, ascending.
+Sql GridQuery::beyond(const Position &position, bool after) const
+{
+    const QString rid = Alias + QLatin1Char('.') + RowIdAlias;
+    const QString ridOp = after ? QStringLiteral(" > ") : QStringLiteral(" < ");
+    const Sql ridBeyond = Sql(rid + ridOp) + Sql::value(position.rowId);
+    if (sortColumn_.isEmpty())
+        return ridBeyond;
+    const QString col = ref(sortColumn_);
+    const QVariant &v = position.sortValue;
+    const bool isNull = !v.isValid() || v.isNull();
+    const bool upward = after != descending_;
+    if (upward && isNull)
+        return Sql(QStringLiteral("(%1 is not null or (%1 is null and ").arg(col)) + ridBeyond + Sql("))");
+    if (upward)
+        return Sql("(" + col + " > ") + Sql::value(v) + Sql(" or (" + col + " = ") + Sql::value(v) + Sql(" and ")
+            + ridBeyond + Sql("))");
+    if (isNull)
+        return Sql("(" + col + " is null and ") + ridBeyond + Sql(")");
+    return Sql(QStringLiteral("(%1 is null or %1 < ").arg(col)) + Sql::value(v) + Sql(" or (" + col + " = ")
+        + Sql::value(v) + Sql(" and ") + ridBeyond + Sql("))");
+}
+
+QString GridQuery::orderBy() const
+{
+    QStringList terms;
+    if (!sortColumn_.isEmpty())
+        terms.append(driver_->orderTerm(ref(sortColumn_), descending_));
+    if (hasRowId_) {
+        terms.append(driver_->orderTerm(Alias + QLatin1Char('.') + RowIdAlias, false));
+    } else if (!sortColumn_.isEmpty()) {
+        // Without a row identity every column breaks ties, so pages never overlap.
+        for (const QString &c : columns_)
+            if (c != sortColumn_)
+                terms.append(driver_->orderTerm(ref(c), false));
+    }
+    return terms.join(QStringLiteral(", "));
+}
+
+Sql GridQuery::shape() const
+{
+    return from(QStringLiteral("*")) + Sql(" where 1=0");
+}
+
+Sql GridQuery::totals(const QStringList &sumColumns) const
+{
+    QString list = QStringLiteral("count(*) as ") + CountAlias;
+    for (qsizetype i = 0; i < sumColumns.size(); ++i)
+        list += QStringLiteral(", sum(%1) as %2").arg(ref(sumColumns.at(i)), sumAlias(int(i)));
+    return from(list) + where({}, {});
+}
+
+Sql GridQuery::page(qint64 offset, int rows) const
+{
+    return from(selectList(true)) + where({}, {}) + Sql(driver_->paged({}, orderBy(), offset, rows));
+}
+
+Sql GridQuery::pageAfter(const Position &last, int rows) const
+{
+    return from(selectList(true)) + where({}, beyond(last, true)) + Sql(driver_->paged({}, orderBy(), 0, rows));
+}
+
+Sql GridQuery::countBefore(const Position &position) const
+{
+    return from(QStringLiteral("count(*) as ") + CountAlias) + where({}, beyond(position, false));
+}
+
+Sql GridQuery::sortValueOf(const QVariant &rowId) const
+{
+    const QString value = sortColumn_.isEmpty() ? QStringLiteral("null") : ref(sortColumn_);
+    return from(value + QStringLiteral(" as lb_value")) + where({}, Sql(Alias + QLatin1Char('.') + RowIdAlias + " = ")
+                                                                       + Sql::value(rowId));
+}
+
+Sql GridQuery::distinct(const QString &column, int limit, const QString &search) const
+{
+    const Sql contains = search.isEmpty() ? Sql() : Sql(driver_->castToText(ref(column)) + " like ") + Sql::like(search);
+    Sql statement = from("distinct " + ref(column)) + where(column, contains) + Sql(" order by " + driver_->orderTerm(ref(column), false));
+    statement.limit(limit);
+    return statement;
+}
+
+Sql GridQuery::result() const
+{
+    const QString order = orderBy();
+    return from(selectList(false)) + where({}, {}) + Sql(order.isEmpty() ? QString() : " order by " + order);
+}
