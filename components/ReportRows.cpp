@@ -1,0 +1,22 @@
+#include "components/ReportRows.h"
+
+#include "db/Database.h"
+
+QList<ReportRow> reportRows(db::Database &database, const db::Sql &statement)
+{
+    db::Rows rows = database.select(statement);
+    QList<ReportRow> result;
+    QStringList names;
+    while (rows.next()) {
+        if (names.isEmpty()) {
+            const QSqlRecord record = rows.record();
+            for (int i = 0; i < record.count(); ++i)
+                names.append(record.fieldName(i));
+        }
+        ReportRow row;
+        for (int i = 0; i < names.size(); ++i)
+            row.insert(names.at(i), rows.typed(i));
+        result.append(row);
+    }
+    return result;
+}
