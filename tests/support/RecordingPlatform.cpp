@@ -101,11 +101,11 @@ bool RecordingPlatform::openDocument(const QString &pathOrUrl)
     return true;
 }
 
-bool RecordingPlatform::startProgram(const QStringList &candidates, const QStringList &)
+bool RecordingPlatform::startProgram(const QStringList &candidates, const QStringList &arguments)
 {
     for (const QString &program : candidates)
         if (installedPrograms.contains(program)) {
-            events.append({QStringLiteral("start"), program, {}});
+            events.append({QStringLiteral("start"), program, arguments.join(QLatin1Char(' '))});
             return true;
         }
     return false;

@@ -14,7 +14,7 @@ public:
     struct Event {
         QString kind; // message, error, question, input, openFile, saveFile, folder, printer, beep, open, start
         QString text;
-        QString title;
+        QString title; // the title, or a started program's arguments
     };
 
     // Installs a fresh double for the current test; the pointer stays valid until the next call.

@@ -1,0 +1,355 @@
+// The spreadsheet export: workbooks read back with an independent reader (openpyxl), the
+// spreadsheet program started with the file, and the message when there is none.
+#include "RecordingPlatform.h"
+#include "TestLibrary.h"
+#include "common/SpreadsheetExport.h"
+#include "db/Database.h"
+#include "db/Money.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using db::Money;
+using db::Sql;
+
+// Prints the first sheet as JSON: every cell with its kind, value and number format, and the
+// width set on each column.
+static const char *readerScript = R"(
+import datetime, json, sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+ws = wb.worksheets[0]
+def cell(c):
+    v = c.value
+    if v is None:
+        return None
+    if isinstance(v, datetime.datetime):
+        kind, v = 'date', v.date().isoformat()
+    elif isinstance(v, bool):
+        kind = 'bool'
+    elif isinstance(v, (int, float)):
+        kind = 'number'
+    else:
+        kind = 'text'
+    return {'kind': kind, 'value': v, 'format': c.number_format}
+rows = [[cell(c) for c in r] for r in ws.iter_rows()]
+widths = {k: d.width for k, d in ws.column_dimensions.items() if d.customWidth}
+print(json.dumps({'sheets': len(wb.worksheets), 'rows': rows, 'widths': widths}, ensure_ascii=False))
+)";
+
+struct Sheet {
+    int sheets = 0;
+    QJsonArray rows;
+    QJsonObject widths;
+
+    QStringList header() const
+    {
+        QStringList names;
+        for (const QJsonValue &v : rows.at(0).toArray())
+            names.append(v.toObject().value(QStringLiteral("value")).toString());
+        return names;
+    }
+    // PostgreSQL names an unquoted ISBN "isbn": columns are found regardless of case.
+    int column(const QString &name) const
+    {
+        const QStringList names = header();
+        for (int i = 0; i < names.size(); ++i)
+            if (names[i].compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    }
+    QJsonValue cell(int row, const QString &name) const { return rows.at(row).toArray().at(column(name)); }
+    double width(int columnIndex) const
+    {
+        return widths.value(QString(QChar(u'A' + columnIndex))).toDouble();
+    }
+};
+
+static Sheet readBack(const QString &path)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(readerScript), path});
+    Sheet sheet;
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        qWarning("%s", python.readAllStandardError().constData());
+        return sheet;
+    }
+    const QJsonObject json = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    sheet.sheets = json.value(QStringLiteral("sheets")).toInt();
+    sheet.rows = json.value(QStringLiteral("rows")).toArray();
+    sheet.widths = json.value(QStringLiteral("widths")).toObject();
+    return sheet;
+}
+
+// The double records the arguments a program was started with beside its name.
+class StartRecordingPlatform : public RecordingPlatform {
+public:
+    bool startProgram(const QStringList &candidates, const QStringList &arguments) override
+    {
+        const bool started = RecordingPlatform::startProgram(candidates, arguments);
+        if (started)
+            events.last().title = arguments.join(QLatin1Char(' '));
+        return started;
+    }
+};
+
+class TstExport : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void engines_data();
+    void typedCellsAndOrder_data() { engines_data(); }
+    void typedCellsAndOrder();
+    void headerNamesAsTheResultNamesThem_data();
+    void headerNamesAsTheResultNamesThem();
+    void emptyResultGivesHeaderOnly();
+    void longListReportsProgress();
+    void writerFailureThrowsAndLeavesNoFile();
+    void noSpreadsheetProgram();
+    void programStartedWithTheFile_data();
+    void programStartedWithTheFile();
+
+private:
+    void addBooks(db::Database &database);
+    QTemporaryDir tmp_;
+    QTemporaryDir *tempRoot_ = nullptr;
+    StartRecordingPlatform *platform_ = nullptr;
+};
+
+void TstExport::init()
+{
+    auto platform = std::make_unique<StartRecordingPlatform>();
+    platform_ = platform.get();
+    Platform::install(std::move(platform));
+    // A temporary location of this test's own, to see what an export leaves behind.
+    tempRoot_ = new QTemporaryDir(tmp_.filePath(QStringLiteral("tmp-XXXXXX")));
+    qputenv("TMPDIR", QFile::encodeName(tempRoot_->path()));
+}
+
+void TstExport::cleanup()
+{
+    qunsetenv("TMPDIR");
+    delete tempRoot_;
+    tempRoot_ = nullptr;
+}
+
+void TstExport::engines_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::newRow("sqlite") << int(TestLibrary::EngineChoice::SQLite);
+    if (TestLibrary::postgresAvailable())
+        QTest::newRow("postgresql") << int(TestLibrary::EngineChoice::PostgreSQL);
+}
+
+void TstExport::addBooks(db::Database &database)
+{
+    const auto money = [](const char *text) { return QVariant::fromValue(*Money::parse(QString::fromUtf8(text))); };
+    database.insert(QStringLiteral("图书"), {{QStringLiteral("编号"), QStringLiteral("001")},
+                                             {QStringLiteral("名称"), QStringLiteral("中华人民共和国图书馆学概论")},
+                                             {QStringLiteral("ISBN"), QStringLiteral("9787500000001")},
+                                             {QStringLiteral("价格"), money("1234567.5")},
+                                             {QStringLiteral("出版时间"), QDate(2024, 2, 29)},
+                                             {QStringLiteral("数量"), 3},
+                                             {QStringLiteral("借出次数"), 1}});
+    database.insert(QStringLiteral("图书"), {{QStringLiteral("编号"), QStringLiteral("002")},
+                                             {QStringLiteral("名称"), QStringLiteral("Old book")},
+                                             {QStringLiteral("ISBN"), QString()},
+                                             {QStringLiteral("价格"), money("12.3456")},
+                                             {QStringLiteral("出版时间"), QDate(1850, 6, 1)},
+                                             {QStringLiteral("数量"), 0},
+                                             {QStringLiteral("借出次数"), 9}});
+}
+
+void TstExport::typedCellsAndOrder()
+{
+    QFETCH(int, engine);
+    TestLibrary library(static_cast<TestLibrary::EngineChoice>(engine));
+    addBooks(library.db());
+    const QString path = tmp_.filePath(QStringLiteral("typed.xlsx"));
+    const qint64 written = SpreadsheetExport(library.db(), Sql("select 编号, 名称, ISBN, 价格, 出版时间, 数量, 页数 "
+                                                               "from 图书 order by 借出次数 desc"))
+                               .writeTo(path);
+    QCOMPARE(written, 2);
+    const Sheet sheet = readBack(path);
+    QCOMPARE(sheet.sheets, 1);
+    QCOMPARE(sheet.rows.size(), 3);
+
+    struct Expected {
+        int row;
+        const char *column;
+        const char *kind; // nullptr: an empty cell
+        QVariant value;
+        const char *format;
+    };
+    const QList<Expected> cells{
+        // 借出次数 9 first: the rows keep the statement's order
+        {1, "编号", "text", QStringLiteral("002"), "General"},
+        {2, "编号", "text", QStringLiteral("001"), "General"},
+        {2, "名称", "text", QStringLiteral("中华人民共和国图书馆学概论"), "General"},
+        {2, "价格", "number", 1234567.5, "#,##0.00"},
+        {1, "价格", "number", 12.3456, "#,##0.00"},
+        {2, "出版时间", "date", QStringLiteral("2024-02-29"), "yyyy-mm-dd"},
+        // before the spreadsheet's first day: kept as its text, not a wrong date
+        {1, "出版时间", "text", QStringLiteral("1850-06-01"), "General"},
+        {2, "数量", "number", 3, "General"},
+        {1, "数量", "number", 0, "General"},
+        {1, "ISBN", nullptr, {}, nullptr},
+        {1, "页数", nullptr, {}, nullptr},
+    };
+    for (const Expected &e : cells) {
+        const QString where = QStringLiteral("row %1, %2").arg(e.row).arg(QString::fromUtf8(e.column));
+        const QJsonValue cell = sheet.cell(e.row, QString::fromUtf8(e.column));
+        if (!e.kind) {
+            QVERIFY2(cell.isNull(), qPrintable(where));
+            continue;
+        }
+        const QJsonObject c = cell.toObject();
+        QCOMPARE(c.value(QStringLiteral("kind")).toString(), QString::fromLatin1(e.kind));
+        QCOMPARE(c.value(QStringLiteral("format")).toString(), QString::fromLatin1(e.format));
+        QCOMPARE(c.value(QStringLiteral("value")).toVariant(), e.value);
+    }
+
+    // Widths fitted to the longest text, a Chinese character counting as two.
+    const QStringList header = sheet.header();
+    for (int c = 0; c < header.size(); ++c)
+        QVERIFY2(sheet.width(c) > 0, qPrintable(header[c]));
+    const double name = sheet.width(sheet.column(QStringLiteral("名称")));
+    const double isbn = sheet.width(sheet.column(QStringLiteral("ISBN")));
+    QVERIFY2(name >= 26 && isbn >= 13 && name > isbn + 10, qPrintable(QStringLiteral("%1 %2").arg(name).arg(isbn)));
+    QVERIFY(sheet.width(sheet.column(QStringLiteral("价格"))) >= QStringLiteral("1,234,567.50").size());
+}
+
+void TstExport::headerNamesAsTheResultNamesThem_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QStringList>("header");
+    QTest::addColumn<QStringList>("firstRow"); // as text; money with its four decimals
+
+    QTest::newRow("aliases of computed columns, a sum of money")
+        << "select 登记人, count(*) as 记录数, sum(价格) as 总价格 from 图书 group by 登记人" << 0 << -1
+        << QStringList{"登记人", "记录数", "总价格"} << QStringList{"", "2", "1234579.8456"};
+    QTest::newRow("two equal names show the first one's value")
+        << "select 编号, 名称, 编号 as 名称 from 图书 where 编号='002'" << 0 << -1
+        << QStringList{"编号", "名称", "名称"} << QStringList{"002", "Old book", "Old book"};
+    QTest::newRow("a number column holding text keeps the text")
+        << "select 编号, '约300' as 页数 from 图书 where 编号='001'" << 0 << -1 << QStringList{"编号", "页数"}
+        << QStringList{"001", "约300"};
+    QTest::newRow("a number no cell can hold is kept as text")
+        << "select 9e999 as 溢出 from 图书 where 编号='001'" << 0 << -1 << QStringList{"溢出"} << QStringList{"inf"};
+    QTest::newRow("a run of fields") << "select 编号, 名称, 数量, 借出次数 from 图书 where 编号='001'" << 1 << 2
+                                     << QStringList{"名称", "数量"} << QStringList{"中华人民共和国图书馆学概论", "3"};
+}
+
+void TstExport::headerNamesAsTheResultNamesThem()
+{
+    QFETCH(QString, statement);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(QStringList, header);
+    QFETCH(QStringList, firstRow);
+    TestLibrary library;
+    addBooks(library.db());
+    const QString path = tmp_.filePath(QStringLiteral("header.xlsx"));
+    SpreadsheetExport(library.db(), Sql(statement))
+        .fields(first, last)
+        .columnKind(QStringLiteral("总价格"), db::ColumnKind::Money)
+        .writeTo(path);
+    const Sheet sheet = readBack(path);
+    QCOMPARE(sheet.header(), header);
+    QStringList values;
+    for (const QJsonValue &v : sheet.rows.at(1).toArray())
+        values.append(v.isNull() ? QString() : v.toObject().value(QStringLiteral("value")).toVariant().toString());
+    QCOMPARE(values, firstRow);
+}
+
+void TstExport::emptyResultGivesHeaderOnly()
+{
+    TestLibrary library;
+    const QString path = tmp_.filePath(QStringLiteral("empty.xlsx"));
+    QCOMPARE(SpreadsheetExport(library.db(), Sql("select * from 图书")).writeTo(path), 0);
+    const Sheet sheet = readBack(path);
+    QCOMPARE(sheet.rows.size(), 1);
+    const QStringList header = sheet.header();
+    QCOMPARE(header.size(), 29);
+    QCOMPARE(header.first(), QStringLiteral("编号"));
+    QCOMPARE(header.last(), QStringLiteral("登记人"));
+}
+
+void TstExport::longListReportsProgress()
+{
+    TestLibrary library;
+    const QString path = tmp_.filePath(QStringLiteral("long.xlsx"));
+    QList<qint64> calls;
+    const qint64 written = SpreadsheetExport(library.db(), Sql("with recursive n(i) as (select 1 union all select i + 1 "
+                                                               "from n where i < 12001) select i as 序号 from n"))
+                               .onProgress([&calls](qint64 rows) { calls.append(rows); })
+                               .writeTo(path);
+    QCOMPARE(written, 12001);
+    QCOMPARE(calls, (QList<qint64>{5000, 10000}));
+    const Sheet sheet = readBack(path);
+    QCOMPARE(sheet.rows.size(), 12002);
+    QCOMPARE(sheet.rows.last().toArray().at(0).toObject().value(QStringLiteral("value")).toInt(), 12001);
+}
+
+void TstExport::writerFailureThrowsAndLeavesNoFile()
+{
+    TestLibrary library;
+    addBooks(library.db());
+    const QString path = tmp_.filePath(QStringLiteral("no-such-folder/out.xlsx"));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, SpreadsheetExport(library.db(), Sql("select * from 图书")).writeTo(path));
+    QVERIFY(!QFile::exists(path));
+}
+
+void TstExport::noSpreadsheetProgram()
+{
+    TestLibrary library;
+    addBooks(library.db());
+    QCOMPARE(ExportToSpreadsheet(library.db(), Sql("select * from 图书")), QString());
+    QCOMPARE(platform_->events.size(), 1);
+    QCOMPARE(platform_->events[0].kind, QStringLiteral("message"));
+    QCOMPARE(platform_->events[0].text, QStringLiteral("系统没excel，不能导出Excel！"));
+    QCOMPARE(platform_->events[0].title, QStringLiteral("错误"));
+    // Only the library's own folder remains in the temporary location.
+    QCOMPARE(QDir(tempRoot_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QFileInfo(library.folder()).fileName()});
+}
+
+void TstExport::programStartedWithTheFile_data()
+{
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("before"); // arguments before the file
+    QTest::newRow("libreoffice opens it as a new document") << QStringList{"gnumeric", "libreoffice"} << "libreoffice" << "-n ";
+    QTest::newRow("soffice") << QStringList{"soffice"} << "soffice" << "-n ";
+    QTest::newRow("gnumeric when there is no office suite") << QStringList{"gnumeric"} << "gnumeric" << "";
+}
+
+void TstExport::programStartedWithTheFile()
+{
+    QFETCH(QStringList, installed);
+    QFETCH(QString, program);
+    QFETCH(QString, before);
+    platform_->installedPrograms = installed;
+    TestLibrary library;
+    addBooks(library.db());
+    const QString path = ExportToSpreadsheet(library.db(), Sql("select * from 图书 order by 编号"));
+    QVERIFY(!path.isEmpty());
+    QCOMPARE(platform_->messages(), QStringList());
+    QCOMPARE(platform_->texts(QStringLiteral("start")), QStringList{program});
+    QCOMPARE(platform_->events.last().title, before + path);
+    // The file stays for the program, which reads it after the call.
+    QVERIFY(path.startsWith(tempRoot_->path()));
+    const Sheet sheet = readBack(path);
+    QCOMPARE(sheet.rows.size(), 3);
+    QCOMPARE(sheet.cell(1, QStringLiteral("编号")).toObject().value(QStringLiteral("value")).toString(), QStringLiteral("001"));
+}
+
+QTEST_MAIN(TstExport)
+#include "tst_export.moc"
