@@ -10,7 +10,7 @@ namespace tools {
 // The statements of an engine's schema file.
 QStringList schemaStatements(db::Engine engine);
 
-// Makes the tables and the required rows in the database the spec names: a new SQLite file
+// Makes the tables and the required rows in the database that `spec` names: a new SQLite file
 // (refused if the file exists), or an empty PostgreSQL or SQL Server database. Throws
 // db::DbError; a SQLite file that could not be completed is removed again.
 void createDatabase(const db::ConnectionSpec &spec);

@@ -1,0 +1,1 @@
+library_test(tst_tools lbgenerate)

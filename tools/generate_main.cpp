@@ -1,0 +1,151 @@
+// book-generate: fills a new library database with a large, consistent library for benchmarks.
+#include "db/ConnectionText.h"
+#include "db/Database.h"
+#include "db/DbError.h"
+#include "tools/DatabaseCreator.h"
+#include "tools/Generator.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlQuery>
+#include <QTextStream>
+#include <optional>
+
+namespace {
+
+const char usage[] =
+    "usage: book-generate [--books N] [--periodicals N] [--readers N] [--loans N] [--income N] [--seed S] TARGET\n"
+    "  TARGET: a .db file (created when missing) or \"Provider=PostgreSQL;Password=..;User ID=..;Initial Catalog=..;Data Source=host[:port]\"\n";
+
+struct Arguments {
+    tools::GeneratorOptions options;
+    QString target;
+};
+
+std::optional<Arguments> parseArguments(const QStringList &args)
+{
+    Arguments parsed;
+    QHash<QString, int *> counts{{QStringLiteral("--books"), &parsed.options.books},
+                                 {QStringLiteral("--periodicals"), &parsed.options.periodicals},
+                                 {QStringLiteral("--readers"), &parsed.options.readers},
+                                 {QStringLiteral("--loans"), &parsed.options.loans},
+                                 {QStringLiteral("--income"), &parsed.options.income}};
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (!a.startsWith(QLatin1String("--"))) {
+            if (!parsed.target.isEmpty())
+                return std::nullopt;
+            parsed.target = a;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return std::nullopt;
+        bool ok = false;
+        if (a == QLatin1String("--seed")) {
+            parsed.options.seed = args[++i].toULongLong(&ok);
+        } else if (counts.contains(a)) {
+            const int n = args[++i].toInt(&ok);
+            ok = ok && n >= 0;
+            *counts[a] = n;
+        }
+        if (!ok)
+            return std::nullopt;
+    }
+    if (parsed.target.isEmpty())
+        return std::nullopt;
+    return parsed;
+}
+
+db::ConnectionSpec targetSpec(const QString &target)
+{
+    const QString text = target.contains(QLatin1Char('='))
+        ? target
+        : QStringLiteral("Provider=SQLite;Data Source=") + QDir::current().absoluteFilePath(target);
+    return db::parseConnectionText(text, QDir::currentPath());
+}
+
+// A missing file, or a server database without our tables, gets the schema first.
+void createWhenMissing(const db::ConnectionSpec &spec, QTextStream &out)
+{
+    if (spec.engine == db::Engine::SQLite) {
+        if (QFileInfo::exists(spec.file))
+            return;
+    } else {
+        db::Database probe(spec, QString());
+        if (probe.hasTable(QStringLiteral("admin")))
+            return;
+    }
+    tools::createDatabase(spec);
+    out << "created the library database\n";
+    out.flush();
+}
+
+// The file is throw-away until the generator has finished, and the indexes of a million rows
+// do not fit SQLite's default page cache of 2 MB: without these the run waits on the disk.
+void preferSpeed(db::Database &database)
+{
+    if (database.engine() != db::Engine::SQLite)
+        return;
+    QSqlQuery pragma(database.handle());
+    for (const char *statement : {"pragma synchronous = off", "pragma journal_mode = memory", "pragma cache_size = -524288",
+                                  "pragma temp_store = memory"})
+        pragma.exec(QString::fromLatin1(statement));
+}
+
+QString kindOf(db::Engine engine)
+{
+    switch (engine) {
+    case db::Engine::SQLite:
+        return QStringLiteral("a");
+    case db::Engine::SqlServer:
+        return QStringLiteral("s");
+    case db::Engine::PostgreSQL:
+        return QStringLiteral("p");
+    }
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout), err(stderr);
+    const auto args = parseArguments(app.arguments().mid(1));
+    if (!args) {
+        err << usage;
+        return 2;
+    }
+    try {
+        QElapsedTimer total;
+        total.start();
+        const db::ConnectionSpec spec = targetSpec(args->target);
+        createWhenMissing(spec, out);
+        db::Database database(spec, kindOf(spec.engine));
+        preferSpeed(database);
+        tools::Generator generator(database, args->options);
+        // Fewer commits: every commit writes out the index pages the batch touched.
+        generator.setBatchRows(20000);
+        QElapsedTimer tableTimer;
+        QString current;
+        generator.setProgress([&](const QString &table, qint64 done, qint64 all) {
+            if (table != current) {
+                current = table;
+                tableTimer.start();
+            }
+            out << QStringLiteral("\r%1 %2/%3").arg(table).arg(done).arg(all);
+            if (done == all)
+                out << QStringLiteral("  %1 s\n").arg(tableTimer.elapsed() / 1000.0, 0, 'f', 1);
+            out.flush();
+        });
+        generator.run();
+        out << QStringLiteral("done in %1 s\n").arg(total.elapsed() / 1000.0, 0, 'f', 1);
+        return 0;
+    } catch (const db::DbError &e) {
+        err << "\nbook-generate: " << e.text() << "\n";
+        return 1;
+    }
+}
