@@ -1,0 +1,41 @@
+#include "app/FunctionWindows.h"
+
+#include "admin/SetDataUt.h"
+#include "app/AboutUt.h"
+
+#include <QDialog>
+#include <QHash>
+
+template <class W>
+static QWidget *make(QWidget *owner)
+{
+    return new W(owner);
+}
+
+static const QHash<QString, FunctionWindows::Factory> &factories()
+{
+    // One line per window; the windows of the subsystems join here as they are built.
+    static const QHash<QString, FunctionWindows::Factory> table{
+        {QStringLiteral("TSetDataFm"), make<TSetDataFm>},
+        {QStringLiteral("TAboutFm"), make<TAboutFm>},
+    };
+    return table;
+}
+
+FunctionWindows::Factory FunctionWindows::factory(const QString &windowClass)
+{
+    return factories().value(windowClass);
+}
+
+QWidget *FunctionWindows::open(const QString &windowClass, QWidget *owner)
+{
+    const Factory make = factory(windowClass);
+    if (!make)
+        return nullptr;
+    QWidget *window = make(owner);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowFlag(Qt::Window);
+    window->setWindowModality(Qt::ApplicationModal);
+    window->show();
+    return window;
+}
