@@ -48,6 +48,8 @@ public:
     void refresh();
     void clear();
     bool isOpen() const;
+    // The connection of the open query; nullptr before open().
+    db::Database *database() const { return db_; }
 
     void sortBy(const QString &field, Qt::SortOrder order);
     QString sortField() const;

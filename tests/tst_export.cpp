@@ -2,6 +2,7 @@
 // spreadsheet program started with the file, and the message when there is none.
 #include "RecordingPlatform.h"
 #include "TestLibrary.h"
+#include "WorkbookReader.h"
 #include "common/SpreadsheetExport.h"
 #include "db/Database.h"
 #include "db/Money.h"
@@ -16,86 +17,6 @@
 
 using db::Money;
 using db::Sql;
-
-// Prints the first sheet as JSON: every cell with its kind, value and number format, and the
-// width set on each column.
-static const char *readerScript = R"(
-import datetime, json, sys, openpyxl
-wb = openpyxl.load_workbook(sys.argv[1])
-ws = wb.worksheets[0]
-def cell(c):
-    v = c.value
-    if v is None:
-        return None
-    if isinstance(v, datetime.datetime):
-        kind, v = 'date', v.date().isoformat()
-    elif isinstance(v, bool):
-        kind = 'bool'
-    elif isinstance(v, (int, float)):
-        kind = 'number'
-    else:
-        kind = 'text'
-    return {'kind': kind, 'value': v, 'format': c.number_format}
-rows = [[cell(c) for c in r] for r in ws.iter_rows()]
-widths = {k: d.width for k, d in ws.column_dimensions.items() if d.customWidth}
-print(json.dumps({'sheets': len(wb.worksheets), 'rows': rows, 'widths': widths}, ensure_ascii=False))
-)";
-
-struct Sheet {
-    int sheets = 0;
-    QJsonArray rows;
-    QJsonObject widths;
-
-    QStringList header() const
-    {
-        QStringList names;
-        for (const QJsonValue &v : rows.at(0).toArray())
-            names.append(v.toObject().value(QStringLiteral("value")).toString());
-        return names;
-    }
-    // PostgreSQL names an unquoted ISBN "isbn": columns are found regardless of case.
-    int column(const QString &name) const
-    {
-        const QStringList names = header();
-        for (int i = 0; i < names.size(); ++i)
-            if (names[i].compare(name, Qt::CaseInsensitive) == 0)
-                return i;
-        return -1;
-    }
-    QJsonValue cell(int row, const QString &name) const { return rows.at(row).toArray().at(column(name)); }
-    double width(int columnIndex) const
-    {
-        return widths.value(QString(QChar(u'A' + columnIndex))).toDouble();
-    }
-};
-
-static Sheet readBack(const QString &path)
-{
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(readerScript), path});
-    Sheet sheet;
-    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
-        qWarning("%s", python.readAllStandardError().constData());
-        return sheet;
-    }
-    const QJsonObject json = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-    sheet.sheets = json.value(QStringLiteral("sheets")).toInt();
-    sheet.rows = json.value(QStringLiteral("rows")).toArray();
-    sheet.widths = json.value(QStringLiteral("widths")).toObject();
-    return sheet;
-}
-
-// The double records the arguments a program was started with beside its name.
-class StartRecordingPlatform : public RecordingPlatform {
-public:
-    bool startProgram(const QStringList &candidates, const QStringList &arguments) override
-    {
-        const bool started = RecordingPlatform::startProgram(candidates, arguments);
-        if (started)
-            events.last().title = arguments.join(QLatin1Char(' '));
-        return started;
-    }
-};
 
 class TstExport : public QObject {
     Q_OBJECT
@@ -118,14 +39,12 @@ private:
     void addBooks(db::Database &database);
     QTemporaryDir tmp_;
     QTemporaryDir *tempRoot_ = nullptr;
-    StartRecordingPlatform *platform_ = nullptr;
+    RecordingPlatform *platform_ = nullptr;
 };
 
 void TstExport::init()
 {
-    auto platform = std::make_unique<StartRecordingPlatform>();
-    platform_ = platform.get();
-    Platform::install(std::move(platform));
+    platform_ = &RecordingPlatform::install();
     // A temporary location of this test's own, to see what an export leaves behind.
     tempRoot_ = new QTemporaryDir(tmp_.filePath(QStringLiteral("tmp-XXXXXX")));
     qputenv("TMPDIR", QFile::encodeName(tempRoot_->path()));

@@ -20,6 +20,9 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "WorkbookReader.h"
+#include "components/GridExport.h"
+
 using db::Money;
 using db::Sql;
 
@@ -112,6 +115,7 @@ private slots:
     void sqlServerStatements();
     void modelTester_data() { engines(); }
     void modelTester();
+    void exportTakesTheGridsOrderAndFilters();
 
 private:
     static void engines();
@@ -538,6 +542,32 @@ void TstGrid::modelTester()
     grid.refresh();
     grid.clear();
     QCOMPARE(grid.rowCount(), 0);
+}
+
+void TstGrid::exportTakesTheGridsOrderAndFilters()
+{
+    TestLibrary library;
+    db::Database &database = library.db();
+    addBooks(database);
+    DataGrid grid;
+    grid.setColumns(bookColumns());
+    grid.open(database, Sql("select * from 图书"), "图书");
+    grid.sortBy("价格", Qt::DescendingOrder);
+    grid.setFilter("分类", {QString("文学"), QString("历史")});
+    grid.setCurrentRow(0);
+    platform_->installedPrograms = {QStringLiteral("libreoffice")};
+
+    const QString path = ExportGridToSpreadsheet(grid);
+    QVERIFY(!path.isEmpty());
+    const Sheet sheet = readBack(path);
+    QDir(QFileInfo(path).absolutePath()).removeRecursively();
+    QStringList numbers;
+    for (int row = 1; row < sheet.rows.size(); ++row)
+        numbers << sheet.cell(row, "编号").toObject().value("value").toString();
+    QCOMPARE(numbers, column(grid, "编号"));
+    QCOMPARE(numbers.size(), 4);
+    QCOMPARE(sheet.cell(1, "价格").toObject().value("value").toDouble(), 99.9999);
+    QCOMPARE(grid.currentRow(), grid.rowCount() - 1); // left on the last row, as after the walk
 }
 
 QTEST_MAIN(TstGrid)
