@@ -35,6 +35,8 @@ public:
     virtual void beep() = 0;
     // Opens a file or address with the desktop's program for it.
     virtual bool openDocument(const QString &pathOrUrl) = 0;
+    // The first of the programs that is installed; empty when none is.
+    virtual QString installedProgram(const QStringList &candidates) = 0;
     // Starts the first of the programs that is installed; false when none is.
     virtual bool startProgram(const QStringList &candidates, const QStringList &arguments = {}) = 0;
 };

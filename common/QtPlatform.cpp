@@ -85,12 +85,16 @@ bool QtPlatform::openDocument(const QString &pathOrUrl)
     return QDesktopServices::openUrl(url);
 }
 
+QString QtPlatform::installedProgram(const QStringList &candidates)
+{
+    for (const QString &program : candidates)
+        if (!QStandardPaths::findExecutable(program).isEmpty())
+            return program;
+    return {};
+}
+
 bool QtPlatform::startProgram(const QStringList &candidates, const QStringList &arguments)
 {
-    for (const QString &program : candidates) {
-        const QString path = QStandardPaths::findExecutable(program);
-        if (!path.isEmpty())
-            return QProcess::startDetached(path, arguments);
-    }
-    return false;
+    const QString program = installedProgram(candidates);
+    return !program.isEmpty() && QProcess::startDetached(QStandardPaths::findExecutable(program), arguments);
 }

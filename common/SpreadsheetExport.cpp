@@ -295,19 +295,30 @@ QList<SpreadsheetExport::Program> SpreadsheetExport::spreadsheetPrograms()
 
 QString SpreadsheetExport::openInSpreadsheet()
 {
+    // Which program opens it is settled first: without one, a long list is not written for nothing.
+    QString found;
+    QStringList arguments;
+    for (const Program &program : spreadsheetPrograms()) {
+        found = Platform::instance().installedProgram(program.candidates);
+        if (!found.isEmpty()) {
+            arguments = program.arguments;
+            break;
+        }
+    }
+    if (found.isEmpty()) {
+        Platform::instance().message(QStringLiteral("系统没excel，不能导出Excel！"), QStringLiteral("错误"));
+        return {};
+    }
     // The folder outlives this call: the spreadsheet program reads the file after we return.
     QTemporaryDir folder(QDir(QDir::tempPath()).filePath(QStringLiteral("library-export-XXXXXX")));
     if (!folder.isValid())
         fail(QStringLiteral("导出Excel失败：不能创建临时文件夹（%1）").arg(folder.errorString()));
     const QString path = folder.filePath(QStringLiteral("export.xlsx"));
     writeTo(path);
-    for (const Program &program : spreadsheetPrograms())
-        if (Platform::instance().startProgram(program.candidates, program.arguments + QStringList{path})) {
-            folder.setAutoRemove(false);
-            return path;
-        }
-    Platform::instance().message(QStringLiteral("系统没excel，不能导出Excel！"), QStringLiteral("错误"));
-    return {};
+    if (!Platform::instance().startProgram({found}, arguments + QStringList{path}))
+        fail(QStringLiteral("不能启动电子表格程序 %1").arg(found));
+    folder.setAutoRemove(false);
+    return path;
 }
 
 QString ExportToSpreadsheet(db::Database &database, const db::Sql &statement, int firstField, int lastField,

@@ -101,6 +101,14 @@ bool RecordingPlatform::openDocument(const QString &pathOrUrl)
     return true;
 }
 
+QString RecordingPlatform::installedProgram(const QStringList &candidates)
+{
+    for (const QString &program : candidates)
+        if (installedPrograms.contains(program))
+            return program;
+    return {};
+}
+
 bool RecordingPlatform::startProgram(const QStringList &candidates, const QStringList &arguments)
 {
     for (const QString &program : candidates)

@@ -41,6 +41,7 @@ public:
     std::optional<QString> choosePrinter(const QString &current) override;
     void beep() override;
     bool openDocument(const QString &pathOrUrl) override;
+    QString installedProgram(const QStringList &candidates) override;
     bool startProgram(const QStringList &candidates, const QStringList &arguments) override;
 
 private:
