@@ -130,18 +130,7 @@ void TstDb::displayText()
     QCOMPARE(sampleStatement(statement).displayText(kind), expected);
 }
 
-void TstDb::engines_data()
-{
-    QTest::addColumn<int>("engine");
-    QTest::newRow("sqlite") << int(TestLibrary::EngineChoice::SQLite);
-    if (TestLibrary::postgresAvailable())
-        QTest::newRow("postgresql") << int(TestLibrary::EngineChoice::PostgreSQL);
-}
-
-#define LIBRARY_FOR_ENGINE()                                                                                   \
-    QFETCH(int, engine);                                                                                       \
-    TestLibrary library(static_cast<TestLibrary::EngineChoice>(engine));                                       \
-    db::Database &database = library.db()
+void TstDb::engines_data() { TestLibrary::addEngineRows(); }
 
 void TstDb::boundValuesRoundTrip()
 {

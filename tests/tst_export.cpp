@@ -57,13 +57,7 @@ void TstExport::cleanup()
     tempRoot_ = nullptr;
 }
 
-void TstExport::engines_data()
-{
-    QTest::addColumn<int>("engine");
-    QTest::newRow("sqlite") << int(TestLibrary::EngineChoice::SQLite);
-    if (TestLibrary::postgresAvailable())
-        QTest::newRow("postgresql") << int(TestLibrary::EngineChoice::PostgreSQL);
-}
+void TstExport::engines_data() { TestLibrary::addEngineRows(); }
 
 void TstExport::addBooks(db::Database &database)
 {

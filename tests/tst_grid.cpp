@@ -122,18 +122,7 @@ private:
     RecordingPlatform *platform_ = nullptr;
 };
 
-void TstGrid::engines()
-{
-    QTest::addColumn<int>("engine");
-    QTest::newRow("sqlite") << int(TestLibrary::EngineChoice::SQLite);
-    if (TestLibrary::postgresAvailable())
-        QTest::newRow("postgresql") << int(TestLibrary::EngineChoice::PostgreSQL);
-}
-
-#define LIBRARY_FOR_ENGINE()                                                                                   \
-    QFETCH(int, engine);                                                                                       \
-    TestLibrary library(static_cast<TestLibrary::EngineChoice>(engine));                                       \
-    db::Database &database = library.db()
+void TstGrid::engines() { TestLibrary::addEngineRows(); }
 
 static void engineRows(const char *name, std::function<void(int, const QString &)> add)
 {

@@ -37,13 +37,7 @@ private slots:
     void brokenImportLeavesNothing();
 };
 
-void TstTools::engines_data()
-{
-    QTest::addColumn<int>("engine");
-    QTest::newRow("sqlite") << int(TestLibrary::EngineChoice::SQLite);
-    if (TestLibrary::postgresAvailable())
-        QTest::newRow("postgresql") << int(TestLibrary::EngineChoice::PostgreSQL);
-}
+void TstTools::engines_data() { TestLibrary::addEngineRows(); }
 
 static qint64 count(db::Database &database, const QString &table)
 {

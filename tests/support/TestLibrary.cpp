@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTest>
 #include <stdexcept>
 
 static QString pgSetting(const QString &key)
@@ -22,6 +23,14 @@ static QString pgSetting(const QString &key)
 }
 
 bool TestLibrary::postgresAvailable() { return !qEnvironmentVariable("LIBRARY_TEST_PG").isEmpty(); }
+
+void TestLibrary::addEngineRows()
+{
+    QTest::addColumn<int>("engine");
+    QTest::newRow("sqlite") << int(EngineChoice::SQLite);
+    if (postgresAvailable())
+        QTest::newRow("postgresql") << int(EngineChoice::PostgreSQL);
+}
 
 static void pgAdmin(const QString &statement)
 {

@@ -19,6 +19,8 @@ public:
 
     // Whether the PostgreSQL server of the test script is there.
     static bool postgresAvailable();
+    // A data column "engine" with a row per engine at hand (SQLite, and PostgreSQL when there).
+    static void addEngineRows();
 
     QString folder() const { return dir_.path(); }
     QString kind() const; // "a" or "p"
@@ -38,3 +40,9 @@ private:
     QString pgDatabase_;
     std::unique_ptr<db::Database> db_;
 };
+
+// In a test fed by addEngineRows(): a fresh `library` on the row's engine and its `database`.
+#define LIBRARY_FOR_ENGINE()                                                                                   \
+    QFETCH(int, engine);                                                                                       \
+    TestLibrary library(static_cast<TestLibrary::EngineChoice>(engine));                                       \
+    db::Database &database = library.db()
