@@ -308,36 +308,44 @@ QVariantList DataGrid::distinctValues(const QString &field, int limit, const QSt
     return values;
 }
 
-QString DataGrid::footerText(const QString &field) const
+// The column of a field that carries a footer, or nullptr.
+const GridModel::Column *DataGrid::footerColumn(const QString &field, GridColumn::Footer *footer) const
 {
     const int c = model_->columnOf(field);
     if (c < 0)
-        return {};
+        return nullptr;
     const GridModel::Column &column = model_->modelColumns().at(c);
     const GridColumn *config = configFor(config_, column.field);
     if (!config || config->footer == GridColumn::Footer::None)
+        return nullptr;
+    *footer = config->footer;
+    return &column;
+}
+
+QString DataGrid::footerText(const QString &field) const
+{
+    GridColumn::Footer footer;
+    const GridModel::Column *column = footerColumn(field, &footer);
+    if (!column)
         return {};
-    if (config->footer == GridColumn::Footer::Count)
-        return QString::number(rowCount());
-    const QVariant sum = model_->sum(column.field);
+    const QVariant value = footerValue(field);
     // A sum over no rows is null in SQL; the footer shows 0.
-    if (!sum.isValid() || sum.isNull())
-        return column.kind == db::ColumnKind::Money ? db::Money().toString(2) : QStringLiteral("0");
-    return GridModel::displayText(sum, column.kind);
+    if (!value.isValid() || value.isNull())
+        return column->kind == db::ColumnKind::Money ? db::Money().toString(2) : QStringLiteral("0");
+    if (footer == GridColumn::Footer::Count)
+        return QString::number(value.toLongLong());
+    return GridModel::displayText(value, column->kind);
 }
 
 QVariant DataGrid::footerValue(const QString &field) const
 {
-    const int c = model_->columnOf(field);
-    if (c < 0)
+    GridColumn::Footer footer;
+    const GridModel::Column *column = footerColumn(field, &footer);
+    if (!column)
         return {};
-    const GridModel::Column &column = model_->modelColumns().at(c);
-    const GridColumn *config = configFor(config_, column.field);
-    if (!config || config->footer == GridColumn::Footer::None)
-        return {};
-    if (config->footer == GridColumn::Footer::Count)
+    if (footer == GridColumn::Footer::Count)
         return QVariant::fromValue<qint64>(rowCount());
-    return model_->sum(column.field);
+    return model_->sum(column->field);
 }
 
 int DataGrid::rowCount() const { return model_->rowCount(); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/GridModel.h"
 #include "db/Schema.h"
 #include "db/Sql.h"
 
@@ -100,6 +101,7 @@ protected:
 
 private:
     int column(const QString &field) const;
+    const GridModel::Column *footerColumn(const QString &field, GridColumn::Footer *footer) const;
     QString queryColumn(const QString &field) const;
     void run(db::Database &db, const db::Sql &select, const QString &keyTable);
     void applyColumns();
