@@ -6,8 +6,6 @@
 #include "app/ProgramFolder.h"
 #include "app/SingleInstance.h"
 
-#include <QFont>
-#include <QFontDatabase>
 
 static void restoreWindow(TLoginFm &login)
 {
