@@ -2,6 +2,7 @@
 
 #include "admin/SetDataUt.h"
 #include "app/AboutUt.h"
+#include "common/Platform.h"
 
 #include <QDialog>
 #include <QHash>
@@ -33,9 +34,6 @@ QWidget *FunctionWindows::open(const QString &windowClass, QWidget *owner)
     if (!make)
         return nullptr;
     QWidget *window = make(owner);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowFlag(Qt::Window);
-    window->setWindowModality(Qt::ApplicationModal);
-    window->show();
+    Platform::instance().openWindow(window);
     return window;
 }

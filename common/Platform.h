@@ -1,12 +1,17 @@
 #pragma once
 
+#include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
 // Everything that talks to the person or the desktop. Windows call these and nothing else;
 // the Qt implementation shows real dialogs, tests install a recording double.
+class QWidget;
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -39,4 +44,14 @@ public:
     virtual QString installedProgram(const QStringList &candidates) = 0;
     // Starts the first of the programs that is installed; false when none is.
     virtual bool startProgram(const QStringList &candidates, const QStringList &arguments = {}) = 0;
+
+    // Shows a child window (an edit window over a list, a picker, a report preview) modal in
+    // front of the others without blocking the caller. The window is destroyed when it closes,
+    // and `closed` runs then, so the opener can refresh its list.
+    virtual void openWindow(QWidget *window, std::function<void()> closed = {});
+
+    // The one clock of the program: due dates, days out, validity and printed dates all come
+    // from here, so that tests can fix the day.
+    virtual QDate today() const { return now().date(); }
+    virtual QDateTime now() const { return QDateTime::currentDateTime(); }
 };

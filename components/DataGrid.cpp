@@ -93,13 +93,15 @@ void DataGrid::open(db::Database &db, const db::Sql &select, const QString &keyT
 
 void DataGrid::run(db::Database &db, const db::Sql &select, const QString &keyTable)
 {
-    GridQuery query(db.driver(), select, keyTable);
+    GridQuery query(db.driver(), select, keyTable, keyTable.isEmpty() ? QString() : db.rowIdentity(keyTable));
     QStringList names;
     {
         db::Rows shape = db.select(query.shape());
         const QSqlRecord record = shape.record();
         for (int i = 0; i < record.count(); ++i)
-            if (record.fieldName(i).compare(GridQuery::RowIdAlias, Qt::CaseInsensitive) != 0)
+            // The carried identity and the servers' hidden row identity are not the library's columns.
+            if (record.fieldName(i).compare(GridQuery::RowIdAlias, Qt::CaseInsensitive) != 0
+                && record.fieldName(i).compare(db.driver().rowIdColumn(), Qt::CaseInsensitive) != 0)
                 names.append(record.fieldName(i));
     }
     query.setColumns(names);

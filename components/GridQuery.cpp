@@ -14,7 +14,7 @@ static Sql pieceStatement(const Sql::Piece &piece)
 {
     switch (piece.kind) {
     case Sql::PieceKind::Fixed:
-        return Sql(piece.text);
+        return Sql::fixed(piece.text);
     case Sql::PieceKind::Text:
         return Sql::text(piece.text);
     case Sql::PieceKind::Date:
@@ -40,11 +40,11 @@ static Sql insertedAt(const Sql &statement, qsizetype at, const QString &text)
         const bool fixed = piece.kind == Sql::PieceKind::Fixed || piece.kind == Sql::PieceKind::Identifier;
         const qsizetype length = fixed ? piece.text.size() : 1;
         if (!done && piece.kind == Sql::PieceKind::Fixed && at >= start && at <= start + length) {
-            out += Sql(piece.text.left(at - start) + text + piece.text.mid(at - start));
+            out += Sql::fixed(piece.text.left(at - start) + text + piece.text.mid(at - start));
             done = true;
         } else {
             if (!done && at == start) {
-                out += Sql(text);
+                out += Sql::fixed(text);
                 done = true;
             }
             out += pieceStatement(piece);
@@ -52,7 +52,7 @@ static Sql insertedAt(const Sql &statement, qsizetype at, const QString &text)
         start += length;
     }
     if (!done)
-        out += Sql(text);
+        out += Sql::fixed(text);
     return out;
 }
 
@@ -71,7 +71,7 @@ Sql nestableStatement(const Sql &select, const db::Driver &driver)
     return insertedAt(copy, common, limited.mid(common, limited.size() - plain.size()));
 }
 
-Sql withRowIdentity(const Sql &select, const db::Driver &driver, const QString &keyTable)
+Sql withRowIdentity(const Sql &select, const QString &keyTable, const QString &identity)
 {
     static const QRegularExpression head(QStringLiteral("^\\s*select\\s+(?!distinct\\s)"),
                                          QRegularExpression::CaseInsensitiveOption);
@@ -80,14 +80,14 @@ Sql withRowIdentity(const Sql &select, const db::Driver &driver, const QString &
     if (!match.hasMatch())
         throw db::DbError(QStringLiteral("无法取得行标识: %1").arg(text));
     return insertedAt(select, match.capturedEnd(),
-                      QStringLiteral("%1.%2 as %3, ").arg(keyTable, driver.rowIdColumn(), GridQuery::RowIdAlias));
+                      QStringLiteral("%1.%2 as %3, ").arg(keyTable, identity, GridQuery::RowIdAlias));
 }
 
-GridQuery::GridQuery(const db::Driver &driver, const Sql &select, const QString &keyTable)
+GridQuery::GridQuery(const db::Driver &driver, const Sql &select, const QString &keyTable, const QString &identity)
     : driver_(&driver), hasRowId_(!keyTable.isEmpty())
 {
     // The identity goes in first, so that "top N" still follows the leading select.
-    Sql identified = hasRowId_ ? withRowIdentity(select, driver, keyTable) : select;
+    Sql identified = hasRowId_ ? withRowIdentity(select, keyTable, identity.isEmpty() ? driver.rowIdColumn() : identity) : select;
     identified.limit(select.rowLimit());
     inner_ = nestableStatement(identified, driver);
 }
@@ -123,7 +123,7 @@ QString GridQuery::selectList(bool withRowId) const
 
 Sql GridQuery::from(const QString &list) const
 {
-    return Sql(QStringLiteral("select %1 from (").arg(list)) + inner_ + Sql(QStringLiteral(") as ") + Alias);
+    return Sql::fixed(QStringLiteral("select %1 from (").arg(list)) + inner_ + Sql::fixed(QStringLiteral(") as ") + Alias);
 }
 
 Sql GridQuery::filterCondition(const QString &column, const QVariantList &values) const
@@ -140,14 +140,14 @@ Sql GridQuery::filterCondition(const QString &column, const QVariantList &values
         return Sql("1=0");
     Sql in;
     if (!present.isEmpty()) {
-        in = Sql(ref(column) + QStringLiteral(" in ("));
+        in = Sql::fixed(ref(column) + QStringLiteral(" in ("));
         for (qsizetype i = 0; i < present.size(); ++i)
-            in += Sql(i ? QStringLiteral(", ") : QString()) + Sql::value(present.at(i));
+            in += Sql::fixed(i ? QStringLiteral(", ") : QString()) + Sql::value(present.at(i));
         in += Sql(")");
     }
     if (!withNull)
         return in;
-    const Sql isNull(ref(column) + QStringLiteral(" is null"));
+    const Sql isNull = Sql::fixed(ref(column) + QStringLiteral(" is null"));
     return present.isEmpty() ? isNull : Sql("(") + isNull + Sql(" or ") + in + Sql(")");
 }
 
@@ -161,7 +161,7 @@ Sql GridQuery::where(const QString &skipFilter, const Sql &extra) const
         conditions.append(extra);
     Sql out;
     for (qsizetype i = 0; i < conditions.size(); ++i)
-        out += Sql(i ? QStringLiteral(" and ") : QStringLiteral(" where ")) + conditions.at(i);
+        out += Sql::fixed(i ? QStringLiteral(" and ") : QStringLiteral(" where ")) + conditions.at(i);
     return out;
 }
 
@@ -170,7 +170,7 @@ Sql GridQuery::beyond(const Position &position, bool after) const
 {
     const QString rid = Alias + QLatin1Char('.') + RowIdAlias;
     const QString ridOp = after ? QStringLiteral(" > ") : QStringLiteral(" < ");
-    const Sql ridBeyond = Sql(rid + ridOp) + Sql::value(position.rowId);
+    const Sql ridBeyond = Sql::fixed(rid + ridOp) + Sql::value(position.rowId);
     if (sortColumn_.isEmpty())
         return ridBeyond;
     const QString col = ref(sortColumn_);
@@ -178,13 +178,13 @@ Sql GridQuery::beyond(const Position &position, bool after) const
     const bool isNull = !v.isValid() || v.isNull();
     const bool upward = after != descending_;
     if (upward && isNull)
-        return Sql(QStringLiteral("(%1 is not null or (%1 is null and ").arg(col)) + ridBeyond + Sql("))");
+        return Sql::fixed(QStringLiteral("(%1 is not null or (%1 is null and ").arg(col)) + ridBeyond + Sql("))");
     if (upward)
-        return Sql("(" + col + " > ") + Sql::value(v) + Sql(" or (" + col + " = ") + Sql::value(v) + Sql(" and ")
+        return Sql::fixed("(" + col + " > ") + Sql::value(v) + Sql::fixed(" or (" + col + " = ") + Sql::value(v) + Sql(" and ")
             + ridBeyond + Sql("))");
     if (isNull)
-        return Sql("(" + col + " is null and ") + ridBeyond + Sql(")");
-    return Sql(QStringLiteral("(%1 is null or %1 < ").arg(col)) + Sql::value(v) + Sql(" or (" + col + " = ")
+        return Sql::fixed("(" + col + " is null and ") + ridBeyond + Sql(")");
+    return Sql::fixed(QStringLiteral("(%1 is null or %1 < ").arg(col)) + Sql::value(v) + Sql::fixed(" or (" + col + " = ")
         + Sql::value(v) + Sql(" and ") + ridBeyond + Sql("))");
 }
 
@@ -219,12 +219,12 @@ Sql GridQuery::totals(const QStringList &sumColumns) const
 
 Sql GridQuery::page(qint64 offset, int rows) const
 {
-    return from(selectList(true)) + where({}, {}) + Sql(driver_->paged({}, orderBy(), offset, rows));
+    return from(selectList(true)) + where({}, {}) + Sql::fixed(driver_->paged({}, orderBy(), offset, rows));
 }
 
 Sql GridQuery::pageAfter(const Position &last, int rows) const
 {
-    return from(selectList(true)) + where({}, beyond(last, true)) + Sql(driver_->paged({}, orderBy(), 0, rows));
+    return from(selectList(true)) + where({}, beyond(last, true)) + Sql::fixed(driver_->paged({}, orderBy(), 0, rows));
 }
 
 Sql GridQuery::countBefore(const Position &position) const
@@ -235,14 +235,14 @@ Sql GridQuery::countBefore(const Position &position) const
 Sql GridQuery::sortValueOf(const QVariant &rowId) const
 {
     const QString value = sortColumn_.isEmpty() ? QStringLiteral("null") : ref(sortColumn_);
-    return from(value + QStringLiteral(" as lb_value")) + where({}, Sql(Alias + QLatin1Char('.') + RowIdAlias + " = ")
+    return from(value + QStringLiteral(" as lb_value")) + where({}, Sql::fixed(Alias + QLatin1Char('.') + RowIdAlias + " = ")
                                                                        + Sql::value(rowId));
 }
 
 Sql GridQuery::distinct(const QString &column, int limit, const QString &search) const
 {
-    const Sql contains = search.isEmpty() ? Sql() : Sql(driver_->castToText(ref(column)) + " like ") + Sql::like(search);
-    Sql statement = from("distinct " + ref(column)) + where(column, contains) + Sql(" order by " + driver_->orderTerm(ref(column), false));
+    const Sql contains = search.isEmpty() ? Sql() : Sql::fixed(driver_->castToText(ref(column)) + " like ") + Sql::like(search);
+    Sql statement = from("distinct " + ref(column)) + where(column, contains) + Sql::fixed(" order by " + driver_->orderTerm(ref(column), false));
     statement.limit(limit);
     return statement;
 }
@@ -250,5 +250,5 @@ Sql GridQuery::distinct(const QString &column, int limit, const QString &search)
 Sql GridQuery::result() const
 {
     const QString order = orderBy();
-    return from(selectList(false)) + where({}, {}) + Sql(order.isEmpty() ? QString() : " order by " + order);
+    return from(selectList(false)) + where({}, {}) + Sql::fixed(order.isEmpty() ? QString() : " order by " + order);
 }

@@ -27,8 +27,9 @@ public:
 
     GridQuery() = default;
     // select: the window's query without order by. keyTable: the table whose row identity is
-    // carried along (empty for none).
-    GridQuery(const db::Driver &driver, const db::Sql &select, const QString &keyTable);
+    // carried along (empty for none); identity: its identity column (Database::rowIdentity),
+    // empty for the engine's rowid.
+    GridQuery(const db::Driver &driver, const db::Sql &select, const QString &keyTable, const QString &identity = {});
 
     // The data columns, named as the engine reports them; set once after the first run.
     void setColumns(const QStringList &columns) { columns_ = columns; }
@@ -87,4 +88,4 @@ private:
 // The statement with its row limit written into the text, so that it can be nested.
 db::Sql nestableStatement(const db::Sql &select, const db::Driver &driver);
 // The statement with the key table's row identity as its first column.
-db::Sql withRowIdentity(const db::Sql &select, const db::Driver &driver, const QString &keyTable);
+db::Sql withRowIdentity(const db::Sql &select, const QString &keyTable, const QString &identity);

@@ -98,6 +98,13 @@ const QSet<QString> &Database::schemaNames() const
     return schemaNames_;
 }
 
+QString Database::rowIdentity(const QString &table) const
+{
+    const QSqlRecord record = handle().record(table);
+    const int id = record.indexOf(QStringLiteral("id"));
+    return id >= 0 ? record.fieldName(id) : driver_->rowIdColumn();
+}
+
 bool Database::isSchemaName(const QString &name) const
 {
     return schemaNames().contains(name.trimmed().toLower());
@@ -146,7 +153,7 @@ Rows Database::select(const Sql &statement, bool forwardOnly)
 {
     QSqlQuery query = prepare(statement, forwardOnly);
     run(query, displayText(statement));
-    return Rows(std::move(query), *driver_);
+    return Rows(std::move(query), *driver_, statement.declaredKinds());
 }
 
 int Database::exec(const Sql &statement)
@@ -187,9 +194,9 @@ QVariant Database::insert(const QString &table, const Fields &fields, const QStr
 
 int Database::update(const QString &table, const Fields &fields, const Sql &where)
 {
-    Sql statement(QStringLiteral("update %1 set ").arg(table));
+    Sql statement = Sql::fixed(QStringLiteral("update %1 set ").arg(table));
     for (qsizetype i = 0; i < fields.size(); ++i) {
-        statement += Sql(QString(i ? QStringLiteral(",") : QString()) + fields[i].first + QStringLiteral("="));
+        statement += Sql::fixed(QString(i ? QStringLiteral(",") : QString()) + fields[i].first + QStringLiteral("="));
         statement += Sql::value(fields[i].second);
     }
     statement += where;

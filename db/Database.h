@@ -50,6 +50,10 @@ public:
     bool hasTable(const QString &table) const;
     bool hasColumn(const QString &table, const QString &column) const;
     bool isSchemaName(const QString &name) const;
+    // The column that names one row of a table for good: its autonumber (id, ID) where it has
+    // one, else the engine's stable row identity (Driver::rowIdColumn). Never changes when
+    // another desk updates the row.
+    QString rowIdentity(const QString &table) const;
 
     // Around a file copy of the embedded database.
     void close();

@@ -24,8 +24,10 @@ public:
     virtual void configure(QSqlDatabase &db, const ConnectionSpec &spec) const = 0;
     // The prepared text with a row limit.
     virtual QString withLimit(const QString &statement, int rows) const = 0;
-    // The engine's own identity of a row, usable in "where <rowid> = ?".
-    virtual QString rowIdColumn() const = 0;
+    // The stable identity of a row of a table without an autonumber, usable in
+    // "where rowid = ?": SQLite's own rowid; on the servers a hidden autonumber column "rowid"
+    // that the schema gives those tables (ctid and %%physloc%% move when a row is updated).
+    QString rowIdColumn() const { return QStringLiteral("rowid"); }
     // An insert that hands back the new row's autonumber column.
     virtual QString insertReturning(const QString &insert, const QString &column) const = 0;
     virtual bool returnsInsertedId() const { return true; }
@@ -53,7 +55,6 @@ public:
     QString qtDriverName() const override { return QStringLiteral("QSQLITE"); }
     void configure(QSqlDatabase &db, const ConnectionSpec &spec) const override;
     QString withLimit(const QString &statement, int rows) const override;
-    QString rowIdColumn() const override { return QStringLiteral("rowid"); }
     QString insertReturning(const QString &insert, const QString &column) const override;
     QVariant toStorage(const QVariant &value) const override;
     Money moneyFromStorage(const QVariant &stored) const override;
@@ -65,7 +66,6 @@ public:
     QString qtDriverName() const override { return QStringLiteral("QPSQL"); }
     void configure(QSqlDatabase &db, const ConnectionSpec &spec) const override;
     QString withLimit(const QString &statement, int rows) const override;
-    QString rowIdColumn() const override { return QStringLiteral("ctid"); }
     QString insertReturning(const QString &insert, const QString &column) const override;
     QString orderTerm(const QString &expression, bool descending) const override;
 };
@@ -76,7 +76,6 @@ public:
     QString qtDriverName() const override { return QStringLiteral("QODBC"); }
     void configure(QSqlDatabase &db, const ConnectionSpec &spec) const override;
     QString withLimit(const QString &statement, int rows) const override;
-    QString rowIdColumn() const override { return QStringLiteral("%%physloc%%"); }
     QString insertReturning(const QString &insert, const QString &column) const override;
     QString quoteIdentifier(const QString &name) const override;
     QString paged(const QString &statement, const QString &orderBy, qint64 offset, int rows) const override;

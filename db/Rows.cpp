@@ -5,7 +5,17 @@
 
 namespace db {
 
-Rows::Rows(QSqlQuery query, const Driver &driver) : query_(std::move(query)), driver_(&driver) {}
+Rows::Rows(QSqlQuery query, const Driver &driver, QHash<QString, ColumnKind> declaredKinds)
+    : query_(std::move(query)), driver_(&driver), declared_(std::move(declaredKinds))
+{
+}
+
+ColumnKind Rows::kindOf(int index) const
+{
+    const QString name = query_.record().fieldName(index);
+    const auto found = declared_.constFind(name.toLower());
+    return found != declared_.constEnd() ? *found : columnKind(name);
+}
 
 int Rows::index(const QString &column) const
 {
@@ -32,7 +42,7 @@ bool Rows::isNull(const QString &column) const { return value(column).isNull(); 
 
 QVariant Rows::typed(int index) const
 {
-    return typed(index, columnKind(query_.record().fieldName(index)));
+    return typed(index, kindOf(index));
 }
 
 QVariant Rows::typed(int index, ColumnKind kind) const

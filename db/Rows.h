@@ -4,6 +4,7 @@
 #include "db/Schema.h"
 
 #include <QDate>
+#include <QHash>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
@@ -17,7 +18,7 @@ class Driver;
 // position, and converted from the engine's storage.
 class Rows {
 public:
-    Rows(QSqlQuery query, const Driver &driver);
+    Rows(QSqlQuery query, const Driver &driver, QHash<QString, ColumnKind> declaredKinds = {});
 
     bool next() { return query_.next(); }
     bool first() { return query_.first(); }
@@ -34,8 +35,10 @@ public:
     bool yes(const QString &column) const;
     bool isNull(const QString &column) const;
 
-    // The value at a position as its kind says (by default the schema's kind of that column's
-    // name): Money, QDate, bool, qint64, double or QString; null stays an invalid QVariant.
+    // The kind of the column at a position: as the statement declared it (Sql::kind), else the
+    // schema's kind of that name.
+    ColumnKind kindOf(int index) const;
+    // The value at a position as its kind says (by default kindOf(index)): Money, QDate, bool, qint64, double or QString; null stays an invalid QVariant.
     QVariant typed(int index) const;
     QVariant typed(int index, ColumnKind kind) const;
 
@@ -48,6 +51,7 @@ private:
 
     QSqlQuery query_;
     const Driver *driver_;
+    QHash<QString, ColumnKind> declared_;
 };
 
 } // namespace db

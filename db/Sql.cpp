@@ -7,14 +7,13 @@
 
 namespace db {
 
-Sql::Sql(const QString &fixed)
+Sql::Sql(FixedTag piece)
 {
-    if (!fixed.isEmpty())
-        pieces_.append({PieceKind::Fixed, fixed, {}});
+    if (!piece.text.isEmpty())
+        pieces_.append({PieceKind::Fixed, std::move(piece.text), {}});
 }
 
-Sql::Sql(const char *fixed) : Sql(QString::fromUtf8(fixed)) {}
-Sql::Sql(const QLatin1String &fixed) : Sql(QString(fixed)) {}
+Sql Sql::fixed(const QString &text) { return Sql(FixedTag{text}); }
 
 Sql Sql::text(const QString &value)
 {
@@ -51,9 +50,16 @@ Sql Sql::identifier(const QString &name)
     return s;
 }
 
+Sql &Sql::kind(const QString &column, ColumnKind kind)
+{
+    kinds_.insert(column.toLower(), kind);
+    return *this;
+}
+
 Sql &Sql::operator+=(const Sql &other)
 {
     pieces_.append(other.pieces_);
+    kinds_.insert(other.kinds_);
     if (other.limit_ > 0)
         limit_ = other.limit_;
     return *this;
@@ -68,8 +74,12 @@ static QString quoted(const QString &value, const QString &delimiter)
     return delimiter + escaped + delimiter;
 }
 
-static QString literal(const QVariant &v)
+static QString literal(const QVariant &v, const QString &kind)
 {
+    if (v.typeId() == QMetaType::QString)
+        return quoted(v.toString(), StringQuote(kind));
+    if (v.typeId() == QMetaType::QDate)
+        return quoted(v.toDate().toString(QStringLiteral("yyyy-MM-dd")), DateQuote(kind));
     if (v.metaType() == QMetaType::fromType<Money>())
         return v.value<Money>().toPlainString();
     if (v.typeId() == QMetaType::Bool)
@@ -98,7 +108,7 @@ QString Sql::displayText(const QString &kind) const
             out += quoted(p.value.toDate().toString(QStringLiteral("yyyy-MM-dd")), DateQuote(kind));
             break;
         case PieceKind::Value:
-            out += literal(p.value);
+            out += literal(p.value, kind);
             break;
         }
     }

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "db/Schema.h"
+
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <cstddef>
+#include <type_traits>
 
 namespace db {
 
@@ -23,9 +28,13 @@ public:
     };
 
     Sql() = default;
-    Sql(const QString &fixed);       // NOLINT: fixed pieces join naturally
-    Sql(const char *fixed);          // NOLINT
-    Sql(const QLatin1String &fixed); // NOLINT
+    // Only a string literal joins a statement implicitly: a typed value can never be spliced in
+    // by accident ("... where 读者编号='" + Edit1->text() does not compile).
+    template <std::size_t N>
+    Sql(const char (&literal)[N]) : Sql(fixedPiece(QString::fromUtf8(literal, qsizetype(N) - 1))) {} // NOLINT
+    // A fixed piece computed at run time from fixed pieces (a list of column names, a table name
+    // the schema has checked). Never pass it anything a user typed.
+    static Sql fixed(const QString &text);
 
     // StringQuote + value + StringQuote
     static Sql text(const QString &value);
@@ -41,6 +50,12 @@ public:
     Sql &operator+=(const Sql &other);
     friend Sql operator+(Sql a, const Sql &b) { a += b; return a; }
 
+    // Declares the kind of a result column the schema cannot know (an alias such as
+    // "sum(价格) as 总价格"), so that grids, reports and exports read it as money, a date, ...
+    // Carried along when the statement is joined or nested.
+    Sql &kind(const QString &column, ColumnKind kind);
+    const QHash<QString, ColumnKind> &declaredKinds() const { return kinds_; }
+
     // "top N": rendered per engine when the statement runs, as "top N" in display texts.
     Sql &limit(int rows) { limit_ = rows; return *this; }
     int rowLimit() const { return limit_; }
@@ -54,9 +69,21 @@ public:
     bool isEmpty() const { return pieces_.isEmpty(); }
 
 private:
+    struct FixedTag {
+        QString text;
+    };
+    static FixedTag fixedPiece(QString text) { return {std::move(text)}; }
+    explicit Sql(FixedTag piece);
+
     QList<Piece> pieces_;
+    QHash<QString, ColumnKind> kinds_; // by lower-case column name
     int limit_ = 0;
 };
+
+static_assert(!std::is_convertible_v<QString, Sql>, "a run-time text must enter a statement as a value");
+static_assert(!std::is_convertible_v<const char *, Sql>, "only literals join a statement implicitly");
+static_assert(!std::is_convertible_v<QLatin1String, Sql>, "only literals join a statement implicitly");
+static_assert(std::is_convertible_v<const char (&)[7], Sql>, "literals join a statement");
 
 // Inserts "top N " after the leading select (and distinct) of a statement's text.
 QString insertTop(const QString &statement, const QString &topClause);

@@ -77,7 +77,7 @@ void TstChart::rowsFeedThePoints()
     QFETCH(Points, points);
     TestLibrary library;
     fill(library.db());
-    db::Rows rows = library.db().select(Sql(statement).limit(12));
+    db::Rows rows = library.db().select(Sql::fixed(statement).limit(12));
     BarChart chart;
     chart.setSource(rows, valueColumn, labelColumn);
     QCOMPARE(chart.pointCount(), points.size());

@@ -84,7 +84,7 @@ void TstExport::typedCellsAndOrder()
     TestLibrary library(static_cast<TestLibrary::EngineChoice>(engine));
     addBooks(library.db());
     const QString path = tmp_.filePath(QStringLiteral("typed.xlsx"));
-    const qint64 written = SpreadsheetExport(library.db(), Sql("select 编号, 名称, ISBN, 价格, 出版时间, 数量, 页数 "
+    const qint64 written = SpreadsheetExport(library.db(), Sql::fixed("select 编号, 名称, ISBN, 价格, 出版时间, 数量, 页数 "
                                                                "from 图书 order by 借出次数 desc"))
                                .writeTo(path);
     QCOMPARE(written, 2);
@@ -170,7 +170,7 @@ void TstExport::headerNamesAsTheResultNamesThem()
     TestLibrary library;
     addBooks(library.db());
     const QString path = tmp_.filePath(QStringLiteral("header.xlsx"));
-    SpreadsheetExport(library.db(), Sql(statement))
+    SpreadsheetExport(library.db(), Sql::fixed(statement))
         .fields(first, last)
         .columnKind(QStringLiteral("总价格"), db::ColumnKind::Money)
         .writeTo(path);
@@ -200,7 +200,7 @@ void TstExport::longListReportsProgress()
     TestLibrary library;
     const QString path = tmp_.filePath(QStringLiteral("long.xlsx"));
     QList<qint64> calls;
-    const qint64 written = SpreadsheetExport(library.db(), Sql("with recursive n(i) as (select 1 union all select i + 1 "
+    const qint64 written = SpreadsheetExport(library.db(), Sql::fixed("with recursive n(i) as (select 1 union all select i + 1 "
                                                                "from n where i < 12001) select i as 序号 from n"))
                                .onProgress([&calls](qint64 rows) { calls.append(rows); })
                                .writeTo(path);

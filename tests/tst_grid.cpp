@@ -388,7 +388,7 @@ void TstGrid::rowIdentityWithDuplicateNumbers()
     QVERIFY(id != grid.rowId(0));
 
     const QString rowId = database.driver().rowIdColumn();
-    QCOMPARE(database.exec(Sql("update 期刊 set 名称=") + Sql::text("读者二月(改)") + Sql(" where " + rowId + " = ")
+    QCOMPARE(database.exec(Sql("update 期刊 set 名称=") + Sql::text("读者二月(改)") + Sql::fixed(" where " + rowId + " = ")
                            + Sql::value(id)),
              1);
     db::Rows rows = database.select(Sql("select 名称 from 期刊 where 编号=") + Sql::text("Q1") + Sql(" order by 名称"));
@@ -419,7 +419,8 @@ void TstGrid::displayAndColumns()
     // Listed fields first in their order, then every other column of the query.
     QCOMPARE(columns.at(0).field, QString("编号"));
     QCOMPARE(columns.at(5).field, QString("出版时间"));
-    QCOMPARE(grid.model()->columnCount(), database.handle().record("图书").count());
+    const QSqlRecord table = database.handle().record("图书");
+    QCOMPARE(grid.model()->columnCount(), table.count() - (table.indexOf("rowid") >= 0 ? 1 : 0));
     QCOMPARE(grid.model()->headerData(0, Qt::Horizontal).toString(), QString("图书编号"));
     QCOMPARE(grid.model()->headerData(1, Qt::Horizontal).toString(), QString("名称"));
     QVERIFY(grid.view()->isColumnHidden(grid.model()->columnOf("简介")));
@@ -508,12 +509,12 @@ void TstGrid::sqlServerStatements()
     query.setFilter("编号", {QString("B1")});
     const Sql page = query.page(400, 200);
     QCOMPARE(page.preparedText(),
-             QString("select lb_grid.[编号], lb_grid.[价格], lb_grid.lb_rowid from (select top 500 图书.%%physloc%% as "
+             QString("select lb_grid.[编号], lb_grid.[价格], lb_grid.lb_rowid from (select top 500 图书.rowid as "
                      "lb_rowid, * from 图书 where 名称 like ? ) as lb_grid where lb_grid.[编号] in (?) order by "
                      "lb_grid.[价格] desc, lb_grid.lb_rowid asc offset 400 rows fetch next 200 rows only"));
     QCOMPARE(page.boundValues(), (QVariantList {QString("%史%"), QString("B1")}));
     QCOMPARE(query.result().preparedText(),
-             QString("select lb_grid.[编号], lb_grid.[价格] from (select top 500 图书.%%physloc%% as lb_rowid, * from "
+             QString("select lb_grid.[编号], lb_grid.[价格] from (select top 500 图书.rowid as lb_rowid, * from "
                      "图书 where 名称 like ? ) as lb_grid where lb_grid.[编号] in (?) order by lb_grid.[价格] desc, "
                      "lb_grid.lb_rowid asc"));
 }

@@ -41,7 +41,7 @@ void TstTools::engines_data() { TestLibrary::addEngineRows(); }
 
 static qint64 count(db::Database &database, const QString &table)
 {
-    db::Rows rows = database.select(Sql(QStringLiteral("select count(*) as n from %1").arg(table)));
+    db::Rows rows = database.select(Sql::fixed(QStringLiteral("select count(*) as n from %1").arg(table)));
     rows.next();
     return rows.integer(QStringLiteral("n"));
 }
@@ -49,7 +49,7 @@ static qint64 count(db::Database &database, const QString &table)
 static QSet<QString> names(db::Database &database, const QString &table, const QString &column)
 {
     QSet<QString> out;
-    db::Rows rows = database.select(Sql(QStringLiteral("select %1 from %2").arg(column, table)));
+    db::Rows rows = database.select(Sql::fixed(QStringLiteral("select %1 from %2").arg(column, table)));
     while (rows.next()) {
         const QString name = rows.text(column);
         if (out.contains(name))
@@ -165,7 +165,7 @@ void TstTools::generatedLibraryIsConsistent()
 
     for (const QString &table : {QStringLiteral("图书"), QStringLiteral("期刊")}) {
         QSet<QString> numbers, barcodes;
-        db::Rows items = database.select(Sql(QStringLiteral("select * from %1").arg(table)));
+        db::Rows items = database.select(Sql::fixed(QStringLiteral("select * from %1").arg(table)));
         while (items.next()) {
             const QString number = items.text(QStringLiteral("编号"));
             QVERIFY2(!numbers.contains(number), qPrintable(number));
@@ -269,7 +269,7 @@ void TstTools::importKeepsValues()
     QFETCH(QVariant, expected);
     ImportedLibrary library(fixture(QStringLiteral("good")));
     const Sql keyValue = keyColumn == QLatin1String("id") ? Sql::value(key.toLongLong()) : Sql::text(key);
-    db::Rows rows = library.db->select(Sql(QStringLiteral("select * from %1 where %2=").arg(table, keyColumn)) + keyValue);
+    db::Rows rows = library.db->select(Sql::fixed(QStringLiteral("select * from %1 where %2=").arg(table, keyColumn)) + keyValue);
     QVERIFY(rows.next());
     if (!expected.isValid())
         QVERIFY(rows.isNull(column));

@@ -300,7 +300,7 @@ public:
             throw db::DbError(lineError(shown_, 1, QStringLiteral("文件是空的, 缺少标题行")));
         matchColumns(*header);
         QSqlQuery insert = prepareInsert();
-        db_.exec(db::Sql(QStringLiteral("delete from %1").arg(table_)));
+        db_.exec(db::Sql::fixed(QStringLiteral("delete from %1").arg(table_)));
         if (!idColumn_.isEmpty())
             beforeExplicitIds(db_, table_);
         qint64 rows = 0;

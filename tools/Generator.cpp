@@ -309,7 +309,7 @@ private:
     void refuseFilledLibrary()
     {
         for (const char *table : {"图书", "期刊", "读者库", "借出记录", "收入"}) {
-            db::Rows rows = db_.select(db::Sql(QStringLiteral("select count(*) as n from %1").arg(QString::fromUtf8(table))));
+            db::Rows rows = db_.select(db::Sql::fixed(QStringLiteral("select count(*) as n from %1").arg(QString::fromUtf8(table))));
             if (rows.next() && rows.integer(QStringLiteral("n")) > 0)
                 throw db::DbError(QStringLiteral("目标数据库的 %1 中已有数据; 请生成到新的数据库").arg(QString::fromUtf8(table)));
         }

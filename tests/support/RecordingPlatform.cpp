@@ -118,3 +118,13 @@ bool RecordingPlatform::startProgram(const QStringList &candidates, const QStrin
         }
     return false;
 }
+
+// Shown like the real one (offscreen in tests, never blocking), and remembered, so a test finds
+// the window and drives it.
+void RecordingPlatform::openWindow(QWidget *window, std::function<void()> closed)
+{
+    events.append({QStringLiteral("window"), QString::fromLatin1(window->metaObject()->className()),
+                   window->windowTitle()});
+    windows.append(window);
+    Platform::openWindow(window, std::move(closed));
+}

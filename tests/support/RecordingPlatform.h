@@ -3,6 +3,8 @@
 #include "common/Platform.h"
 
 #include <QList>
+#include <QPointer>
+#include <QWidget>
 #include <QQueue>
 #include <QString>
 #include <QVariant>
@@ -24,6 +26,20 @@ public:
     QQueue<QVariant> answers; // bool for questions, QString (or invalid for cancel) for dialogs
     QStringList unanswered;
     QStringList installedPrograms; // what startProgram may find
+    QList<QPointer<QWidget>> windows; // every child window opened, in order (null once closed)
+    // The fixed clock of every test; a test moves it with setToday / setNow.
+    QDateTime clock{QDate(2025, 6, 16), QTime(10, 30)};
+    void setToday(const QDate &day) { clock.setDate(day); }
+
+    // The last window opened of class W that is still open, or nullptr.
+    template <class W>
+    W *lastWindow() const
+    {
+        for (auto it = windows.crbegin(); it != windows.crend(); ++it)
+            if (auto *w = qobject_cast<W *>(it->data()))
+                return w;
+        return nullptr;
+    }
 
     QStringList messages() const;   // texts of message and error boxes, in order
     QStringList errors() const;
@@ -43,6 +59,8 @@ public:
     bool openDocument(const QString &pathOrUrl) override;
     QString installedProgram(const QStringList &candidates) override;
     bool startProgram(const QStringList &candidates, const QStringList &arguments) override;
+    void openWindow(QWidget *window, std::function<void()> closed) override;
+    QDateTime now() const override { return clock; }
 
 private:
     std::optional<QVariant> nextAnswer(const QString &what);
