@@ -3,7 +3,7 @@
 #include "admin/SetDataUt.h"
 #include "app/IniFile.h"
 #include "app/MainUt.h"
-#include "app/ProgramFolder.h"
+#include "common/ProgramFolder.h"
 #include "app/Session.h"
 #include "common/ErrorDisplay.h"
 #include "common/Platform.h"

@@ -1,7 +1,7 @@
 #include "app/MainUt.h"
 
 #include "app/FunctionWindows.h"
-#include "app/ProgramFolder.h"
+#include "common/ProgramFolder.h"
 #include "app/Session.h"
 #include "common/ErrorDisplay.h"
 #include "common/Platform.h"

@@ -3,7 +3,7 @@
 #include "app/Application.h"
 #include "app/LoginUt.h"
 #include "app/MainUt.h"
-#include "app/ProgramFolder.h"
+#include "common/ProgramFolder.h"
 #include "app/SingleInstance.h"
 
 

@@ -1,6 +1,6 @@
 #include "components/ReportTemplate.h"
 
-#include "app/ProgramFolder.h"
+#include "common/ProgramFolder.h"
 #include "components/ReportError.h"
 
 #include <QDir>

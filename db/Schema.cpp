@@ -32,6 +32,19 @@ ColumnKind columnKind(const QString &column)
     return kinds().value(column.toLower(), ColumnKind::Text);
 }
 
+QString canonicalColumnName(const QString &column)
+{
+    // Only the Latin names have a case to lose; the Chinese ones come back as written.
+    static const QHash<QString, QString> names = [] {
+        QHash<QString, QString> m;
+        for (const char *c : {"AdminName", "qxAdmin", "qxDel", "qxBk", "qxRd", "qxQk", "qxBkXg", "qxRdXg", "qxQkXg",
+                              "qxReturn", "qxSysSet", "qxAddData", "ISBN", "ISSN"})
+            m.insert(QString::fromLatin1(c).toLower(), QString::fromLatin1(c));
+        return m;
+    }();
+    return names.value(column, column);
+}
+
 QStringList schemaTables()
 {
     return {QStringLiteral("admin"), QStringLiteral("系统设置"), QStringLiteral("图书"), QStringLiteral("期刊"),

@@ -12,6 +12,10 @@ enum class ColumnKind { Text, Integer, Floating, Money, Date, YesNo };
 // and write money, dates and truth values as such whatever the engine stores.
 ColumnKind columnKind(const QString &column);
 
+// A column name as the schema writes it ("isbn" -> "ISBN", "adminname" -> "AdminName"): PostgreSQL
+// hands back unquoted names folded to lower case. Names the schema does not have pass unchanged.
+QString canonicalColumnName(const QString &column);
+
 // The eighteen tables, in the order the creation tool makes them.
 QStringList schemaTables();
 

@@ -3,7 +3,7 @@
 #include "TestLibrary.h"
 #include "admin/SetDataUt.h"
 #include "app/IniFile.h"
-#include "app/ProgramFolder.h"
+#include "common/ProgramFolder.h"
 #include "app/Session.h"
 
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 #include "admin/SetDataUt.h"
 #include "app/LoginUt.h"
 #include "app/MainUt.h"
-#include "app/ProgramFolder.h"
+#include "common/ProgramFolder.h"
 #include "app/Session.h"
 #include "app/SingleInstance.h"
 #include "db/Database.h"

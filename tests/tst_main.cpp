@@ -4,7 +4,7 @@
 #include "app/AboutUt.h"
 #include "app/IniFile.h"
 #include "app/MainUt.h"
-#include "app/ProgramFolder.h"
+#include "common/ProgramFolder.h"
 #include "app/Session.h"
 #include "components/PrinterChoice.h"
 

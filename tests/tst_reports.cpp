@@ -2,7 +2,7 @@
 // Code 128 labels read back with zbarimg, and the preview's find and navigation.
 #include "RecordingPlatform.h"
 #include "TestLibrary.h"
-#include "app/ProgramFolder.h"
+#include "common/ProgramFolder.h"
 #include "components/Barcode.h"
 #include "components/PrinterChoice.h"
 #include "components/Report.h"

@@ -1,4 +1,4 @@
-#include "app/ProgramFolder.h"
+#include "common/ProgramFolder.h"
 
 #include <QCoreApplication>
 
