@@ -23,14 +23,15 @@ namespace {
 
 [[noreturn]] void fail(const QString &text) { throw std::runtime_error(text.toStdString()); }
 
-// The writer's failures in the user's words; its own texts are English.
-QString reasonOf(lxw_error error)
+// The writer's failures in the user's words; its own texts are English. `systemError` is errno
+// as the writer left it, the reason when it could not create the file.
+QString reasonOf(lxw_error error, int systemError = 0)
 {
     switch (error) {
     case LXW_ERROR_MEMORY_MALLOC_FAILED:
         return QStringLiteral("内存不足");
     case LXW_ERROR_CREATING_XLSX_FILE:
-        return fileErrorReason(errno); // fopen's own reason, still set
+        return systemError != 0 ? fileErrorReason(systemError) : QStringLiteral("不能创建文件");
     case LXW_ERROR_CREATING_TMPFILE:
         return QStringLiteral("不能创建临时文件");
     case LXW_ERROR_READING_TMPFILE:
@@ -79,9 +80,11 @@ public:
     void close(const QString &path)
     {
         lxw_workbook *book = std::exchange(book_, nullptr);
+        errno = 0;
         const lxw_error error = workbook_close(book);
+        const int systemError = errno;
         if (error != LXW_NO_ERROR)
-            fail(cannotWriteText(path, reasonOf(error)));
+            fail(cannotWriteText(path, reasonOf(error, systemError)));
     }
 
 private:
