@@ -1,5 +1,6 @@
 #include "common/SpreadsheetExport.h"
 
+#include "common/FileProblem.h"
 #include "common/Platform.h"
 #include "db/Database.h"
 #include "db/Money.h"
@@ -12,6 +13,7 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <memory>
 #include <stdexcept>
@@ -21,10 +23,37 @@ namespace {
 
 [[noreturn]] void fail(const QString &text) { throw std::runtime_error(text.toStdString()); }
 
+// The writer's failures in the user's words; its own texts are English. `systemError` is errno
+// as the writer left it, the reason when it could not create the file.
+QString reasonOf(lxw_error error, int systemError = 0)
+{
+    switch (error) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        return QStringLiteral("内存不足");
+    case LXW_ERROR_CREATING_XLSX_FILE:
+        return systemError != 0 ? fileErrorReason(systemError) : QStringLiteral("不能创建文件");
+    case LXW_ERROR_CREATING_TMPFILE:
+        return QStringLiteral("不能创建临时文件");
+    case LXW_ERROR_READING_TMPFILE:
+        return QStringLiteral("不能读取临时文件");
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_PARAMETER_ERROR:
+    case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+    case LXW_ERROR_ZIP_INTERNAL_ERROR:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+        return QStringLiteral("写入压缩文件时出错");
+    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
+        return QStringLiteral("文字超过一个单元格能容纳的 32767 个字符");
+    default:
+        return QStringLiteral("错误 %1 (%2)").arg(int(error)).arg(QString::fromUtf8(lxw_strerror(error)));
+    }
+}
+
 void check(lxw_error error, const QString &what)
 {
     if (error != LXW_NO_ERROR)
-        fail(QStringLiteral("导出Excel失败（%1）：%2").arg(what, QString::fromUtf8(lxw_strerror(error))));
+        fail(QStringLiteral("导出Excel失败（%1）：%2").arg(what, reasonOf(error)));
 }
 
 // Owns the workbook until it is written; a workbook given up on is freed without writing.
@@ -37,7 +66,7 @@ public:
         options.constant_memory = LXW_TRUE;
         book_ = workbook_new_opt(path_.constData(), &options);
         if (!book_)
-            fail(QStringLiteral("导出Excel失败：不能创建工作簿 %1").arg(path));
+            fail(cannotWriteText(path, QStringLiteral("不能创建工作簿")));
     }
     ~Workbook()
     {
@@ -48,10 +77,14 @@ public:
     Workbook &operator=(const Workbook &) = delete;
 
     lxw_workbook *get() const { return book_; }
-    void close()
+    void close(const QString &path)
     {
         lxw_workbook *book = std::exchange(book_, nullptr);
-        check(workbook_close(book), QStringLiteral("保存工作簿"));
+        errno = 0;
+        const lxw_error error = workbook_close(book);
+        const int systemError = errno;
+        if (error != LXW_NO_ERROR)
+            fail(cannotWriteText(path, reasonOf(error, systemError)));
     }
 
 private:
@@ -114,10 +147,11 @@ public:
         format_set_num_format(date_, "yyyy-mm-dd");
     }
 
+    // The names as the schema writes them (ISBN, not PostgreSQL's isbn); aliases as they stand.
     void writeHeader()
     {
         for (int c = 0; c < columns_.size(); ++c)
-            writeText(0, c, columns_[c].name, header_);
+            writeText(0, c, db::canonicalColumnName(columns_[c].name), header_);
     }
 
     void writeRow(lxw_row_t row, db::Rows &rows)
@@ -253,6 +287,20 @@ SpreadsheetExport &SpreadsheetExport::onProgress(Progress progress)
 
 qint64 SpreadsheetExport::writeTo(const QString &path)
 {
+    // A file that cannot be written is found out before a long list is read for nothing.
+    QFile::remove(path);
+    if (const auto problem = checkWritable(path))
+        fail(*problem);
+    try {
+        return write(path);
+    } catch (...) {
+        QFile::remove(path); // no half-written file stays behind
+        throw;
+    }
+}
+
+qint64 SpreadsheetExport::write(const QString &path)
+{
     db::Rows rows = database_.select(statement_);
     const QSqlRecord record = rows.record();
     const int first = std::max(first_, 0);
@@ -260,29 +308,26 @@ qint64 SpreadsheetExport::writeTo(const QString &path)
     if (last - first + 1 > LXW_COL_MAX)
         fail(QStringLiteral("导出Excel失败：字段超过 %1 个").arg(LXW_COL_MAX));
 
+    // A column's kind: as the caller names it here, else as the statement declares it (a sum
+    // under an alias), else the schema's.
     QList<Column> columns;
     for (int i = first; i <= last; ++i) {
         const QString name = record.fieldName(i);
-        columns.append({name, record.indexOf(name), kinds_.value(name.toLower(), db::columnKind(name)), 0});
+        const int source = record.indexOf(name);
+        columns.append({name, source, kinds_.value(name.toLower(), rows.kindOf(source)), 0});
     }
 
-    QFile::remove(path);
+    Workbook book(path);
+    SheetWriter sheet(book.get(), columns);
+    sheet.writeHeader();
     qint64 written = 0;
-    try {
-        Workbook book(path);
-        SheetWriter sheet(book.get(), columns);
-        sheet.writeHeader();
-        while (rows.next()) {
-            sheet.writeRow(lxw_row_t(written + 1), rows);
-            if (++written % progressInterval == 0 && progress_)
-                progress_(written);
-        }
-        sheet.fitWidths();
-        book.close();
-    } catch (...) {
-        QFile::remove(path);
-        throw;
+    while (rows.next()) {
+        sheet.writeRow(lxw_row_t(written + 1), rows);
+        if (++written % progressInterval == 0 && progress_)
+            progress_(written);
     }
+    sheet.fitWidths();
+    book.close(path);
     return written;
 }
 

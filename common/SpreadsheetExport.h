@@ -12,7 +12,8 @@ class Database;
 }
 
 // Copies the rows of a statement into a new .xlsx workbook: row 1 the field names as the result
-// names them, then one row per result row in result order, with typed cells and fitted column
+// names them (schema columns as the schema writes them), then one row per result row in result
+// order, with cells typed by the statement's declared kinds and the schema, and fitted column
 // widths. The workbook is streamed (libxlsxwriter's constant-memory mode), so a large list costs
 // disk, not memory.
 class SpreadsheetExport {
@@ -25,13 +26,14 @@ public:
 
     // The run of fields to export, by 0-based position; last < 0 means the last field.
     SpreadsheetExport &fields(int first, int last);
-    // The cell kind of a column the schema cannot know, such as a sum of 价格 named 总价格.
+    // The cell kind of a column, over the one the statement declares (Sql::kind) or the schema's.
     SpreadsheetExport &columnKind(const QString &column, db::ColumnKind kind);
     SpreadsheetExport &onProgress(Progress progress);
 
     // Writes the workbook to `path` (replacing it) and returns the number of data rows.
-    // Throws std::runtime_error for a failure of the writer, db::DbError for one of the query;
-    // no half-written file stays behind.
+    // Throws std::runtime_error for a failure of the writer or a file that cannot be written
+    // ("无法写入文件 <path>: 没有权限"), db::DbError for one of the query; no half-written file
+    // stays behind.
     qint64 writeTo(const QString &path);
 
     // Writes the workbook into a new folder under the temporary location and opens it in the
@@ -47,6 +49,8 @@ public:
     static QList<Program> spreadsheetPrograms();
 
 private:
+    qint64 write(const QString &path);
+
     db::Database &database_;
     db::Sql statement_;
     int first_ = 0;

@@ -52,11 +52,26 @@ void Barcode::draw(QPainter &painter, const QRectF &box, double moduleWidth, boo
     painter.restore();
 }
 
+// The readable text at the object's size, or smaller when the value is wider than the bars' box
+// (or taller than a third of it): a text left larger than its box would print over the next label.
+QFont Barcode::fittedFont(const QFont &font, const QSizeF &room, const QPaintDevice *device) const
+{
+    const QFontMetricsF metrics(font, device);
+    const double advance = metrics.horizontalAdvance(value_);
+    const double scale = qMin(advance > 0 ? room.width() / advance : 1.0, room.height() / metrics.height());
+    if (scale >= 1)
+        return font;
+    QFont smaller = font;
+    smaller.setPointSizeF(font.pointSizeF() * scale * 0.98); // glyph sizes do not scale exactly
+    return smaller;
+}
+
 void Barcode::drawBars(QPainter &painter, const QRectF &box, double moduleWidth, bool showText, const QFont &font) const
 {
     // A symbol wider than its box would run into the next label and scan as neither.
     const double module = qMin(moduleWidth, box.width() / modules_);
-    const double textHeight = showText ? qMin(QFontMetricsF(font, painter.device()).height(), box.height() / 3) : 0;
+    const QFont textFont = showText ? fittedFont(font, QSizeF(box.width(), box.height() / 3), painter.device()) : font;
+    const double textHeight = showText ? QFontMetricsF(textFont, painter.device()).height() : 0;
     const double left = box.left() + (box.width() - module * modules_) / 2;
     const double barHeight = box.height() - textHeight;
     painter.setPen(Qt::NoPen);
@@ -64,10 +79,10 @@ void Barcode::drawBars(QPainter &painter, const QRectF &box, double moduleWidth,
     for (const Bar &bar : bars_)
         painter.drawRect(QRectF(left + bar.start * module, box.top(), bar.width * module, barHeight));
     if (showText) {
-        painter.setFont(font);
+        painter.setFont(textFont);
         painter.setPen(Qt::black);
         painter.drawText(QRectF(box.left(), box.top() + barHeight, box.width(), textHeight),
-                         Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextDontClip, value_);
+                         Qt::AlignHCenter | Qt::AlignVCenter, value_);
     }
 }
 
@@ -76,7 +91,7 @@ void Barcode::drawMark(QPainter &painter, const QRectF &box, const QFont &font) 
     QPen dashed(Qt::black, 1, Qt::DashLine);
     painter.setPen(dashed);
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(box);
+    painter.drawRect(box.adjusted(0.5, 0.5, -0.5, -0.5)); // the pen's width inside the box
     painter.setFont(font);
     painter.setPen(Qt::black);
     painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, markText() + QLatin1Char('\n') + value_);

@@ -3,8 +3,10 @@
 #include <QFont>
 #include <QList>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 
+class QPaintDevice;
 class QPainter;
 
 // A Code 128 symbol made by zint: code sets chosen by zint (so lower case and digits pack as
@@ -26,7 +28,8 @@ public:
     const QList<Bar> &bars() const { return bars_; }
 
     // Bars of `moduleWidth` (narrowed when the symbol would not fit the box), centred, with the
-    // value printed under them when `showText`; the mark and the value for an invalid symbol.
+    // value printed under them when `showText` (in a smaller font when it would not fit); the
+    // mark and the value for an invalid symbol. Nothing is drawn outside the box.
     void draw(QPainter &painter, const QRectF &box, double moduleWidth, bool showText, const QFont &font) const;
 
     // What an invalid symbol prints before its value.
@@ -35,6 +38,7 @@ public:
 private:
     void drawBars(QPainter &painter, const QRectF &box, double moduleWidth, bool showText, const QFont &font) const;
     void drawMark(QPainter &painter, const QRectF &box, const QFont &font) const;
+    QFont fittedFont(const QFont &font, const QSizeF &room, const QPaintDevice *device) const;
 
     QString value_;
     QString errorText_;

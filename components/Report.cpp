@@ -1,9 +1,11 @@
 #include "components/Report.h"
 
+#include "common/FileProblem.h"
+#include "common/Platform.h"
 #include "components/ReportError.h"
 #include "components/ReportRenderer.h"
 
-#include <QDir>
+#include <QFile>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -59,21 +61,40 @@ void Report::setPrintTime(const QDateTime &printed)
     layout_.reset();
 }
 
+void Report::setTitle(const QString &title) { title_ = title; }
+
+QString Report::title() const
+{
+    if (!title_.isEmpty())
+        return title_;
+    return tmpl_.title.isEmpty() ? tmpl_.name : tmpl_.title;
+}
+
 const ReportLayout &Report::layout()
+{
+    layout_ = compute();
+    return *layout_;
+}
+
+ReportLayout Report::compute() const
 {
     ReportLayout::Input in;
     in.tmpl = &tmpl_;
     in.rows = &rows_;
     in.variables = &variables_;
-    in.printed = printed_.isValid() ? printed_ : QDateTime::currentDateTime();
+    in.printed = printed_.isValid() ? printed_ : Platform::instance().now();
     in.beforePrint = beforePrint_;
-    layout_ = ReportLayout::compute(in);
+    return ReportLayout::compute(in);
+}
+
+const ReportLayout &Report::pages() const
+{
+    if (!layout_)
+        layout_ = compute();
     return *layout_;
 }
 
-const ReportLayout &Report::pages() { return layout_ ? *layout_ : layout(); }
-
-int Report::pageCount() { return int(pages().pages.size()); }
+int Report::pageCount() const { return int(pages().pages.size()); }
 
 void Report::renderPage(int index, QPainter &painter)
 {
@@ -99,17 +120,26 @@ QImage Report::pageImage(int index, double dpi)
 
 void Report::savePdf(const QString &path)
 {
-    QPdfWriter writer(path);
-    writer.setResolution(PdfDpi);
-    writer.setPageSize(pageSizeOf(tmpl_));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    writer.setTitle(tmpl_.name);
-    QPainter painter;
-    if (!painter.begin(&writer))
-        throw ReportError(QStringLiteral("无法写入文件 %1").arg(QDir::toNativeSeparators(path)));
-    paintAll(*this, writer, painter);
-    if (!painter.end())
-        throw ReportError(QStringLiteral("无法写入文件 %1").arg(QDir::toNativeSeparators(path)));
+    // QPdfWriter only says that it failed; the system says why.
+    if (const auto problem = checkWritable(path))
+        throw ReportError(*problem);
+    bool written = false;
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(PdfDpi);
+        writer.setPageSize(pageSizeOf(tmpl_));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setTitle(title());
+        QPainter painter;
+        if (painter.begin(&writer)) {
+            paintAll(*this, writer, painter);
+            written = painter.end();
+        }
+    }
+    if (!written) {
+        QFile::remove(path); // no half-written file stays behind
+        throw ReportError(cannotWriteText(path, QStringLiteral("写入时出错")));
+    }
 }
 
 void Report::print(const QString &printerName)
@@ -125,7 +155,7 @@ void Report::print(const QString &printerName)
                                                 : QStringLiteral("找不到打印机 %1").arg(printerName));
     printer.setFullPage(true);
     printer.setPageSize(pageSizeOf(tmpl_));
-    printer.setDocName(tmpl_.name);
+    printer.setDocName(title());
     QPainter painter;
     if (!painter.begin(&printer))
         throw ReportError(QStringLiteral("打印机 %1 无法开始打印").arg(printer.printerName()));

@@ -14,8 +14,7 @@ class QPainter;
 // printer.
 //   Report report(ReportTemplate::load("booklist"));
 //   report.setRows(reportRows(db, sql));
-//   report.layout();
-//   TReportPreviewFm::showReport(report, this);
+//   TReportPreviewFm::showReport(std::move(report), this);
 class Report {
 public:
     explicit Report(ReportTemplate tmpl);
@@ -23,14 +22,18 @@ public:
     void setRows(QList<ReportRow> rows);
     void setVariable(const QString &name, const QVariant &value);
     void setBeforePrint(ReportBeforePrint hook);
-    // The date and time the report prints; by default the moment layout() runs.
+    // The date and time the report prints; by default the platform's clock when layout() runs.
     void setPrintTime(const QDateTime &printed);
+    // The title a window gives this printing; by default the template's.
+    void setTitle(const QString &title);
+    // The Chinese title ("逾期借阅记录"): the suggested PDF name and the printed document's name.
+    QString title() const;
 
     // Lays the report out afresh from the rows, variables and hook.
     const ReportLayout &layout();
     // The last layout; lays out first when there is none.
-    const ReportLayout &pages();
-    int pageCount();
+    const ReportLayout &pages() const;
+    int pageCount() const;
 
     const ReportTemplate &reportTemplate() const { return tmpl_; }
     const QList<ReportRow> &rows() const { return rows_; }
@@ -46,10 +49,14 @@ public:
     void print(const QString &printerName);
 
 private:
+    ReportLayout compute() const;
+
     ReportTemplate tmpl_;
     QList<ReportRow> rows_;
     QVariantHash variables_;
+    QString title_;
     ReportBeforePrint beforePrint_;
     QDateTime printed_;
-    std::optional<ReportLayout> layout_;
+    // A cache of what the rows, variables and hook give; reset whenever one of them changes.
+    mutable std::optional<ReportLayout> layout_;
 };

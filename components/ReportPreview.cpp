@@ -24,19 +24,20 @@ constexpr double ScreenDpi = 96;
 
 } // namespace
 
-TReportPreviewFm::TReportPreviewFm(Report &report, QWidget *parent) : QDialog(parent), report_(report)
+TReportPreviewFm::TReportPreviewFm(Report report, QWidget *parent) : QDialog(parent), report_(std::move(report))
 {
-    setWindowTitle(QStringLiteral("打印预览"));
+    setWindowTitle(QStringLiteral("打印预览 - %1").arg(report_.title()));
     report_.pages();
     buildTools();
     showPage();
 }
 
-void TReportPreviewFm::showReport(Report &report, QWidget *parent)
+TReportPreviewFm *TReportPreviewFm::showReport(Report report, QWidget *parent)
 {
-    TReportPreviewFm preview(report, parent);
-    preview.setWindowState(Qt::WindowMaximized);
-    preview.exec();
+    auto *preview = new TReportPreviewFm(std::move(report), parent);
+    preview->setWindowState(Qt::WindowMaximized);
+    Platform::instance().openWindow(preview);
+    return preview;
 }
 
 void TReportPreviewFm::buildTools()
@@ -185,7 +186,7 @@ void TReportPreviewFm::showPage()
 void TReportPreviewFm::savePdf()
 {
     QString path = Platform::instance().saveFileName(QStringLiteral("保存"), QStringLiteral("PDF 文件 (*.pdf)"),
-                                                     report_.reportTemplate().name + QStringLiteral(".pdf"));
+                                                     report_.title() + QStringLiteral(".pdf"));
     if (path.isEmpty())
         return;
     if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "components/Report.h"
+
 #include <QDialog>
 #include <QList>
 #include <QRectF>
 
-class Report;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
@@ -15,11 +16,16 @@ class QAction;
 class TReportPreviewFm : public QDialog {
     Q_OBJECT
 public:
-    // The report must outlive the window; it is laid out if it has not been.
-    explicit TReportPreviewFm(Report &report, QWidget *parent = nullptr);
+    // The window keeps its own report; it is laid out if it has not been.
+    explicit TReportPreviewFm(Report report, QWidget *parent = nullptr);
 
-    // Shows the report's preview modally, maximised.
-    static void showReport(Report &report, QWidget *parent = nullptr);
+    // Opens the report's preview, maximised, through the platform's window opener: modal in front
+    // of the others, without blocking the caller (a test finds it in the recording platform's
+    // windows). The window is destroyed when it closes.
+    static TReportPreviewFm *showReport(Report report, QWidget *parent = nullptr);
+
+    // What is previewed: the template, the title and the rows.
+    const Report &report() const { return report_; }
 
     int currentPage() const { return page_; }
     int pageCount() const;
@@ -54,7 +60,7 @@ private:
     void collectMatches(const QString &text);
     void showPage();
 
-    Report &report_;
+    Report report_;
     int page_ = 0;
     double zoom_ = 1;
     QString findFor_;

@@ -13,5 +13,7 @@ class Sql;
 // qint64, double, QString; null is an invalid QVariant).
 using ReportRow = QVariantHash;
 
-// The rows of a select, typed through Rows::typed, in the order the database returns them.
+// The rows of a select in the order the database returns them, each value typed by the kind the
+// statement declares for its column (Sql::kind, for a sum under an alias) or else the schema's;
+// columns named as the schema writes them (ISBN, also where PostgreSQL hands back "isbn").
 QList<ReportRow> reportRows(db::Database &database, const db::Sql &statement);

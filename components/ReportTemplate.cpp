@@ -136,6 +136,43 @@ ReportBand bandOf(const QJsonObject &b, const QString &origin)
     return band;
 }
 
+QString bandName(ReportBandKind kind)
+{
+    switch (kind) {
+    case ReportBandKind::Title:
+        return QStringLiteral("标题");
+    case ReportBandKind::ColumnHeader:
+        return QStringLiteral("列标题");
+    case ReportBandKind::Data:
+        return QStringLiteral("数据");
+    case ReportBandKind::PageFooter:
+        return QStringLiteral("页脚");
+    }
+    return {};
+}
+
+// Labels side by side must fit across the page, and every object inside its own band or label:
+// whatever sticks out prints over the neighbouring label or off the paper.
+void checkFits(const ReportBand &band, double pageWidth, const QString &origin)
+{
+    constexpr double Slack = 0.5; // rounding in hand-edited templates
+    const double width = band.columnWidth > 0 ? band.columnWidth : pageWidth;
+    const double across = band.columns * width + (band.columns - 1) * band.columnGap;
+    if (across > pageWidth + Slack)
+        refuse(origin, QStringLiteral("%1 列标签共宽 %2，超过页面可打印的宽度 %3")
+                           .arg(band.columns)
+                           .arg(across)
+                           .arg(pageWidth, 0, 'f', 1));
+    // By coordinates: QRectF::contains counts a rule (height 0) as inside nothing.
+    const auto inside = [&](const QRectF &r) {
+        return r.left() >= -Slack && r.top() >= -Slack && r.right() <= width + Slack && r.bottom() <= band.height + Slack;
+    };
+    for (const ReportObject &o : band.objects)
+        if (!inside(o.rect.normalized()))
+            refuse(origin, QStringLiteral("%1区域的对象 \"%2\" 超出区域")
+                               .arg(bandName(band.kind), o.name.isEmpty() ? o.text : o.name));
+}
+
 } // namespace
 
 ReportTemplate ReportTemplate::load(const QString &name)
@@ -160,6 +197,7 @@ ReportTemplate ReportTemplate::fromJson(const QByteArray &json, const QString &o
     const QJsonObject root = doc.object();
     ReportTemplate t;
     t.name = root.value(QLatin1String("name")).toString();
+    t.title = root.value(QLatin1String("title")).toString();
     const QJsonObject page = root.value(QLatin1String("page")).toObject();
     t.pageSize = pageSizeOf(page, origin);
     if (page.contains(QLatin1String("margins")))
@@ -177,6 +215,8 @@ ReportTemplate ReportTemplate::fromJson(const QByteArray &json, const QString &o
     // A data band that can never fit would otherwise page forever.
     if (area.isEmpty() || fixed + t.band(ReportBandKind::Data)->height > area.height())
         refuse(origin, QStringLiteral("区域高度超过页面"));
+    for (const ReportBand &b : t.bands)
+        checkFits(b, area.width(), origin);
     return t;
 }
 

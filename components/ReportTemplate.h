@@ -54,6 +54,9 @@ public:
     static ReportTemplate fromJson(const QByteArray &json, const QString &origin);
 
     QString name;
+    // The report's Chinese title: the suggested file name when it is saved, the document's name
+    // when it prints. Not printed on the page; a template without one goes by its name.
+    QString title;
     QSizeF pageSize{793.7, 1122.5}; // A4 portrait
     QMarginsF margins{38, 38, 38, 38};
     QString fontFamily = QStringLiteral("WenQuanYi Micro Hei");

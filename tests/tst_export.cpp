@@ -1,5 +1,6 @@
 // The spreadsheet export: workbooks read back with an independent reader (openpyxl), the
 // spreadsheet program started with the file, and the message when there is none.
+#include "ReadOnlyFolder.h"
 #include "RecordingPlatform.h"
 #include "TestLibrary.h"
 #include "WorkbookReader.h"
@@ -28,8 +29,11 @@ private slots:
     void typedCellsAndOrder();
     void headerNamesAsTheResultNamesThem_data();
     void headerNamesAsTheResultNamesThem();
+    void declaredMoneyIsExact_data() { engines_data(); }
+    void declaredMoneyIsExact();
     void emptyResultGivesHeaderOnly();
     void longListReportsProgress();
+    void writerFailureThrowsAndLeavesNoFile_data();
     void writerFailureThrowsAndLeavesNoFile();
     void noSpreadsheetProgram();
     void programStartedWithTheFile_data();
@@ -91,6 +95,8 @@ void TstExport::typedCellsAndOrder()
     const Sheet sheet = readBack(path);
     QCOMPARE(sheet.sheets, 1);
     QCOMPARE(sheet.rows.size(), 3);
+    // Names as the schema writes them, also where PostgreSQL hands back "isbn".
+    QCOMPARE(sheet.header(), (QStringList{"编号", "名称", "ISBN", "价格", "出版时间", "数量", "页数"}));
 
     struct Expected {
         int row;
@@ -182,6 +188,28 @@ void TstExport::headerNamesAsTheResultNamesThem()
     QCOMPARE(values, firstRow);
 }
 
+void TstExport::declaredMoneyIsExact()
+{
+    // A sum under an alias is money because the statement says so; on SQLite the engine hands
+    // back ten-thousandths, which only the declared kind turns into 12.6234.
+    LIBRARY_FOR_ENGINE();
+    for (const char *price : {"12.5", "0.1234"})
+        database.insert(QStringLiteral("图书"), {{QStringLiteral("编号"), QString::fromLatin1(price)},
+                                                 {QStringLiteral("登记人"), QStringLiteral("张三")},
+                                                 {QStringLiteral("价格"), QVariant::fromValue(*Money::parse(QString::fromLatin1(price)))}});
+    const QString path = tmp_.filePath(QStringLiteral("sum.xlsx"));
+    SpreadsheetExport(database, Sql("select 登记人, count(*) as 记录数, sum(价格) as 总价格 from 图书 group by 登记人")
+                                    .kind(QStringLiteral("总价格"), db::ColumnKind::Money))
+        .writeTo(path);
+    const Sheet sheet = readBack(path);
+    QCOMPARE(sheet.header(), (QStringList{"登记人", "记录数", "总价格"}));
+    const QJsonObject total = sheet.cell(1, QStringLiteral("总价格")).toObject();
+    QCOMPARE(total.value(QStringLiteral("kind")).toString(), QStringLiteral("number"));
+    QCOMPARE(total.value(QStringLiteral("format")).toString(), QStringLiteral("#,##0.00"));
+    QCOMPARE(total.value(QStringLiteral("value")).toDouble(), 12.6234);
+    QCOMPARE(sheet.cell(1, QStringLiteral("记录数")).toObject().value(QStringLiteral("value")).toInt(), 2);
+}
+
 void TstExport::emptyResultGivesHeaderOnly()
 {
     TestLibrary library;
@@ -211,12 +239,31 @@ void TstExport::longListReportsProgress()
     QCOMPARE(sheet.rows.last().toArray().at(0).toObject().value(QStringLiteral("value")).toInt(), 12001);
 }
 
+void TstExport::writerFailureThrowsAndLeavesNoFile_data()
+{
+    QTest::addColumn<QString>("where"); // in the read-only folder, or under a writable one
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a read-only folder") << "read-only" << "图书.xlsx" << "没有权限";
+    QTest::newRow("a folder that is not there") << "writable" << "no-such-folder/out.xlsx" << "文件夹不存在";
+}
+
 void TstExport::writerFailureThrowsAndLeavesNoFile()
 {
+    QFETCH(QString, where);
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
     TestLibrary library;
     addBooks(library.db());
-    const QString path = tmp_.filePath(QStringLiteral("no-such-folder/out.xlsx"));
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, SpreadsheetExport(library.db(), Sql("select * from 图书")).writeTo(path));
+    ReadOnlyFolder readOnly;
+    QVERIFY(!QFile(readOnly.filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly));
+    const QString path = (where == QLatin1String("read-only") ? readOnly.path() : tmp_.path()) + u'/' + file;
+    try {
+        SpreadsheetExport(library.db(), Sql("select * from 图书")).writeTo(path);
+        QFAIL("the workbook was written");
+    } catch (const std::runtime_error &e) {
+        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("无法写入文件 %1: %2").arg(path, reason));
+    }
     QVERIFY(!QFile::exists(path));
 }
 

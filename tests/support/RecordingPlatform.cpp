@@ -70,9 +70,9 @@ QString RecordingPlatform::openFileName(const QString &title, const QString &, c
     return answer ? answer->toString() : QString();
 }
 
-QString RecordingPlatform::saveFileName(const QString &title, const QString &, const QString &)
+QString RecordingPlatform::saveFileName(const QString &title, const QString &, const QString &suggested)
 {
-    events.append({QStringLiteral("saveFile"), title, {}});
+    events.append({QStringLiteral("saveFile"), title, suggested});
     const auto answer = nextAnswer(title);
     return answer ? answer->toString() : QString();
 }

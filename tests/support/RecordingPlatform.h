@@ -16,7 +16,7 @@ public:
     struct Event {
         QString kind; // message, error, question, input, openFile, saveFile, folder, printer, beep, open, start
         QString text;
-        QString title; // the title, or a started program's arguments
+        QString title; // the title, a started program's arguments, or a save dialog's suggested name
     };
 
     // Installs a fresh double for the current test; the pointer stays valid until the next call.
