@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFileDevice>
+#include <QString>
 #include <exception>
 #include <utility>
 
@@ -23,3 +25,12 @@ auto guarded(F handler)
         }
     };
 }
+
+// A file operation that failed, in Chinese, naming the file and why: in place of
+// QFile::errorString(), whose text ("Permission denied") is the system's English. `mode` is
+// how the file was being opened, so that a missing file and a folder without write
+// permission are told apart.
+QString fileErrorText(const QString &path, QFileDevice::FileError error,
+                      QIODevice::OpenMode mode = QIODevice::ReadOnly);
+// The same for a file object after its failure (its name and error).
+QString fileErrorText(const QFileDevice &file, QIODevice::OpenMode mode = QIODevice::ReadOnly);
