@@ -117,20 +117,14 @@ void TLoginFm::FormCreate()
     Label3->setText(session.softname);
 }
 
-// Which database a connection text reaches, for a message.
-static QString databaseNamed(const db::ConnectionSpec &spec)
+// Which server and database a connection text reaches, for a message.
+static QString serverNamed(const db::ConnectionSpec &spec)
 {
-    switch (spec.engine) {
-    case db::Engine::SQLite:
-        return QStringLiteral("数据库文件 %1").arg(QDir::toNativeSeparators(spec.file));
-    case db::Engine::PostgreSQL:
+    if (spec.engine == db::Engine::PostgreSQL)
         return QStringLiteral("PostgreSQL 服务器 %1:%2 上的数据库 %3")
             .arg(spec.host, QString::number(spec.port > 0 ? spec.port : 5432), spec.database);
-    case db::Engine::SqlServer:
-        return QStringLiteral("SqlServer 服务器 %1 上的数据库 %2")
-            .arg(spec.instance.isEmpty() ? spec.host : spec.host + QLatin1Char('\\') + spec.instance, spec.database);
-    }
-    return {};
+    const QString server = spec.instance.isEmpty() ? spec.host : spec.host + QLatin1Char('\\') + spec.instance;
+    return QStringLiteral("SqlServer 服务器 %1 上的数据库 %2").arg(server, spec.database);
 }
 
 QString TLoginFm::openConnection()
@@ -155,7 +149,7 @@ QString TLoginFm::openConnection()
         // The embedded file's failures name the file themselves; a server's do not.
         if (spec.engine == db::Engine::SQLite || spec.host.isEmpty())
             return e.text();
-        return QStringLiteral("无法连接%1:\n%2").arg(databaseNamed(spec), e.text());
+        return QStringLiteral("无法连接%1:\n%2").arg(serverNamed(spec), e.text());
     }
     session.database = database_.get();
     return {};

@@ -343,6 +343,7 @@ void TstAdmin::newMakesALibraryFile()
     platform_->answers.enqueue(program + QLatin1Char('/') + answer);
     fm.Button4->click();
     QCOMPARE(platform_->texts(QStringLiteral("saveFile")), QStringList{QStringLiteral("新建图书馆数据库文件")});
+    QCOMPARE(platform_->events.first().detail, program + QStringLiteral("/book.db")); // suggested
     QVERIFY(fm.RadioButton1->isChecked());
     QVERIFY(fm.Button2->isEnabled());
     QVERIFY(!fm.GroupBox1->isEnabled());
