@@ -3,11 +3,16 @@
 #include "app/IniFile.h"
 #include "app/Session.h"
 #include "common/ErrorDisplay.h"
+#include "common/FileProblem.h"
 #include "common/Platform.h"
+#include "common/ProgramFolder.h"
 #include "db/ConnectionText.h"
 #include "db/Database.h"
 #include "db/DbError.h"
+#include "tools/DatabaseCreator.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,7 +26,7 @@
 static const QString Section = QStringLiteral("part1");
 
 TSetDataFm::TSetDataFm(QWidget *parent)
-    : QDialog(parent),
+    : LibraryWindow(parent),
       testText_(QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Initial Catalog=book;"
                                "Data Source=127.0.0.1"))
 {
@@ -29,7 +34,11 @@ TSetDataFm::TSetDataFm(QWidget *parent)
     setWindowTitle(QStringLiteral("数据库设置"));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
-    RadioButton1 = new QRadioButton(QStringLiteral("Access  (选择本地access数据库可以直接保存)"), this);
+    RadioButton1 = new QRadioButton(QStringLiteral("本地数据库文件 (SQLite, 可以直接保存)"), this);
+    Button4 = new QPushButton(QStringLiteral("新建..."), this);
+    Button4->setObjectName(QStringLiteral("Button4"));
+    Button4->setAutoDefault(false);
+    Button4->setToolTip(QStringLiteral("建立一个新的空图书馆数据库文件"));
     RadioButton2 = new QRadioButton(QStringLiteral("SqlServer (只有测试连接成功才能保存)"), this);
     RadioButton3 = new QRadioButton(QStringLiteral("PostgreSQL (只有测试连接成功才能保存)"), this);
     RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
@@ -79,7 +88,11 @@ TSetDataFm::TSetDataFm(QWidget *parent)
     buttons->addWidget(Button2);
     buttons->addWidget(Button3);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(RadioButton1);
+    auto *embedded = new QHBoxLayout;
+    embedded->addWidget(RadioButton1);
+    embedded->addStretch();
+    embedded->addWidget(Button4);
+    layout->addLayout(embedded);
     layout->addWidget(RadioButton2);
     layout->addWidget(RadioButton3);
     layout->addWidget(GroupBox1);
@@ -92,6 +105,7 @@ TSetDataFm::TSetDataFm(QWidget *parent)
     connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, guarded([this] { Button2Click(); }));
     connect(Button3, &QPushButton::clicked, this, guarded([this] { Button3Click(); }));
+    connect(Button4, &QPushButton::clicked, this, guarded([this] { Button4Click(); }));
 
     FormShow();
 }
@@ -125,6 +139,7 @@ void TSetDataFm::RadioButton1Click()
 
 void TSetDataFm::ServerRadioClick()
 {
+    GroupBox1->setTitle(RadioButton3->isChecked() ? QStringLiteral("PostgreSQL") : QStringLiteral("SqlServer"));
     GroupBox1->setEnabled(true);
     Button2->setEnabled(false);
 }
@@ -134,24 +149,52 @@ QString TSetDataFm::serverProvider() const
     return RadioButton3->isChecked() ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLOLEDB.1");
 }
 
+// A value of a connection text as the parser reads it back: between double quotes, an inner
+// double quote doubled, when it holds a delimiter.
+static QString connectionValue(const QString &value)
+{
+    if (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('\'')) && !value.contains(QLatin1Char('"')))
+        return value;
+    QString quoted = value;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
 void TSetDataFm::Button1Click()
 {
     // A connection that is still open from an earlier test is closed first.
     testConnection_.reset();
-    testText_ = QStringLiteral("Provider=") + serverProvider() + QStringLiteral(";Password=") + Edit4->text()
-        + QStringLiteral(";Persist Security Info=True;User ID=") + Edit3->text() + QStringLiteral(";Initial Catalog=")
-        + Edit2->text() + QStringLiteral(";Data Source=") + Edit1->text() + QStringLiteral(";");
+    testText_ = QStringLiteral("Provider=") + serverProvider() + QStringLiteral(";Password=")
+        + connectionValue(Edit4->text()) + QStringLiteral(";Persist Security Info=True;User ID=")
+        + connectionValue(Edit3->text()) + QStringLiteral(";Initial Catalog=") + connectionValue(Edit2->text())
+        + QStringLiteral(";Data Source=") + connectionValue(Edit1->text()) + QStringLiteral(";");
     Platform::instance().message(testText_);
     try {
         db::ConnectionSpec spec = db::parseConnectionText(testText_, QString());
         spec.timeoutSeconds = 10;
         testConnection_ = std::make_unique<db::Database>(spec, Session::instance().DatabaseKind);
-    } catch (const db::DbError &) {
-        Platform::instance().message(QStringLiteral("连接失败"));
+    } catch (const db::DbError &e) {
+        Platform::instance().message(QStringLiteral("连接失败\n") + e.text());
         return;
     }
     Platform::instance().message(QStringLiteral("连接成功!"));
     Button2->setEnabled(true);
+}
+
+QString TSetDataFm::embeddedConnectionText() const
+{
+    if (!newFile_.isEmpty()) {
+        // Inside the program folder the name stays relative, so the folder can move.
+        const QString relative = QDir(programFolder()).relativeFilePath(newFile_);
+        const QString source = relative.startsWith(QLatin1String("..")) ? newFile_ : relative;
+        return QStringLiteral("Provider=SQLite;Data Source=") + connectionValue(source);
+    }
+    // Without csaccess the embedded choice would lead nowhere at the next start.
+    const IniFile *ini = Session::instance().ini;
+    const QString current = ini ? ini->read(Section, QStringLiteral("csaccess")).trimmed() : QString();
+    if (current.isEmpty() || current == QLatin1String("0"))
+        return QStringLiteral("Provider=SQLite;Data Source=book.db");
+    return {};
 }
 
 void TSetDataFm::Button2Click()
@@ -159,12 +202,15 @@ void TSetDataFm::Button2Click()
     IniFile *ini = Session::instance().ini;
     if (!ini)
         throw db::DbError(QStringLiteral("没有打开配置文件 de.ini"));
-    if (RadioButton1->isChecked())
+    if (RadioButton1->isChecked()) {
         ini->write(Section, QStringLiteral("abc"), QStringLiteral("a"));
-    else if (RadioButton2->isChecked())
+        if (const QString text = embeddedConnectionText(); !text.isEmpty())
+            ini->write(Section, QStringLiteral("csaccess"), text);
+    } else if (RadioButton2->isChecked()) {
         ini->write(Section, QStringLiteral("abc"), QStringLiteral("s"));
-    else if (RadioButton3->isChecked())
+    } else if (RadioButton3->isChecked()) {
         ini->write(Section, QStringLiteral("abc"), QStringLiteral("p"));
+    }
     ini->write(Section, QStringLiteral("ServerName"), Edit1->text().trimmed());
     ini->write(Section, QStringLiteral("DataBaseName"), Edit2->text().trimmed());
     ini->write(Section, QStringLiteral("UserName"), Edit3->text().trimmed());
@@ -178,4 +224,32 @@ void TSetDataFm::Button3Click()
 {
     Platform::instance().message(QStringLiteral("软件重启后生效!"));
     reject();
+}
+
+void TSetDataFm::Button4Click()
+{
+    QString path = Platform::instance().saveFileName(QStringLiteral("新建图书馆数据库文件"),
+                                                     QStringLiteral("数据库文件 (*.db)"),
+                                                     QDir(programFolder()).filePath(QStringLiteral("book.db")));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".db");
+    const QFileInfo file(path);
+    // An existing file is never replaced: it may be a library's only copy.
+    if (file.exists()) {
+        Platform::instance().message(QStringLiteral("文件已存在,不能用它建立新的数据库: %1").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    if (!QFileInfo(file.absolutePath()).isWritable())
+        throw db::DbError(fileErrorText(path, QFileDevice::OpenError, QIODevice::WriteOnly));
+    db::ConnectionSpec spec;
+    spec.engine = db::Engine::SQLite;
+    spec.file = QDir::cleanPath(file.absoluteFilePath());
+    tools::createDatabase(spec);
+    newFile_ = spec.file;
+    RadioButton1->setChecked(true);
+    RadioButton1Click();
+    Platform::instance().message(QStringLiteral("新的数据库文件已建立: %1\n按“保存”后, 软件重启时使用它。")
+                                     .arg(QDir::toNativeSeparators(spec.file)));
 }

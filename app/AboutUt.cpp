@@ -1,13 +1,15 @@
 #include "app/AboutUt.h"
 
 #include "app/Session.h"
+#include "db/Database.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <optional>
 
 TAboutFm::TAboutFm(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : LibraryWindow(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("AboutFm"));
     setWindowTitle(QStringLiteral("关于"));
@@ -48,10 +50,31 @@ void TAboutFm::FormShow()
     TelLabel->setText(session.tel);
     WebLabel->setText(session.web);
     CompanyLabel->setText(session.company);
-    if (session.DatabaseKind == QLatin1String("s"))
-        DataBaseLabel->setText(QStringLiteral("当前数据库是SqlServer"));
+    DataBaseLabel->setText(databaseInUse(session));
+}
+
+// The engine actually in use: the open connection's, else the one the kind names. The
+// embedded file is SQLite, never Access.
+QString TAboutFm::databaseInUse(const Session &session)
+{
+    std::optional<db::Engine> engine;
+    if (session.database)
+        engine = session.database->engine();
     else if (session.DatabaseKind == QLatin1String("a"))
-        DataBaseLabel->setText(QStringLiteral("当前数据库是:Access"));
+        engine = db::Engine::SQLite;
+    else if (session.DatabaseKind == QLatin1String("s"))
+        engine = db::Engine::SqlServer;
     else if (session.DatabaseKind == QLatin1String("p"))
-        DataBaseLabel->setText(QStringLiteral("当前数据库是:PostgreSQL"));
+        engine = db::Engine::PostgreSQL;
+    if (!engine)
+        return {};
+    switch (*engine) {
+    case db::Engine::SQLite:
+        return QStringLiteral("当前数据库是:SQLite");
+    case db::Engine::SqlServer:
+        return QStringLiteral("当前数据库是SqlServer");
+    case db::Engine::PostgreSQL:
+        return QStringLiteral("当前数据库是:PostgreSQL");
+    }
+    return {};
 }

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QDialog>
+#include "common/LibraryWindow.h"
 
 class QLabel;
 class QPushButton;
+class Session;
 
 // 关于: the installation's texts and the database in use.
-class TAboutFm : public QDialog {
+class TAboutFm : public LibraryWindow {
     Q_OBJECT
 public:
     explicit TAboutFm(QWidget *parent = nullptr);
@@ -15,4 +16,7 @@ public:
     QPushButton *OKButton;
 
     void FormShow();
+
+private:
+    static QString databaseInUse(const Session &session);
 };

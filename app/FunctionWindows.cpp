@@ -28,6 +28,13 @@ FunctionWindows::Factory FunctionWindows::factory(const QString &windowClass)
     return factories().value(windowClass);
 }
 
+QStringList FunctionWindows::registered()
+{
+    QStringList names = factories().keys();
+    names.sort();
+    return names;
+}
+
 QWidget *FunctionWindows::open(const QString &windowClass, QWidget *owner)
 {
     const Factory make = factory(windowClass);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 
@@ -12,6 +13,9 @@ public:
 
     // The factory of a window, or an empty one while the window is not part of the program.
     static Factory factory(const QString &windowClass);
+
+    // The class names of every window that is part of the program.
+    static QStringList registered();
 
     // Creates the window and shows it modally (without blocking the caller); nullptr when the
     // window is not available.

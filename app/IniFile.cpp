@@ -1,5 +1,8 @@
 #include "app/IniFile.h"
 
+#include "common/ErrorDisplay.h"
+#include "common/FileProblem.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -116,5 +119,6 @@ void IniFile::save() const
     }
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw std::runtime_error(QStringLiteral("无法写入配置文件 %1: %2").arg(path_, file.errorString()).toStdString());
+        throw std::runtime_error(
+            (QStringLiteral("配置文件没有保存。\n") + fileErrorText(file, QIODevice::WriteOnly)).toStdString());
 }

@@ -21,7 +21,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TLoginFm::TLoginFm(QWidget *parent) : QDialog(parent)
+TLoginFm::TLoginFm(QWidget *parent) : LibraryWindow(parent)
 {
     setObjectName(QStringLiteral("LoginFm"));
     setWindowTitle(QStringLiteral("系统登录"));
@@ -70,7 +70,9 @@ TLoginFm::TLoginFm(QWidget *parent) : QDialog(parent)
     layout->addLayout(grid);
     layout->addSpacing(8);
     layout->addLayout(buttons);
-    setMinimumWidth(380);
+    // A window of fixed size: as large as its title and boxes need, never resized by hand.
+    Label3->setMinimumWidth(360);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, guarded([this] { Button2Click(); }));
@@ -80,6 +82,7 @@ TLoginFm::TLoginFm(QWidget *parent) : QDialog(parent)
 
 TLoginFm::~TLoginFm()
 {
+    delete settings_; // while this window can still hear it close
     mainFm_.reset();
     Session &session = Session::instance();
     if (session.database == database_.get())
@@ -101,37 +104,55 @@ void TLoginFm::FormCreate()
     session.web = ini_->read(section, QStringLiteral("web"));
     session.DatabaseKind = ini_->read(section, QStringLiteral("abc"));
 
-    if (!openConnection()) {
-        Platform::instance().message(QStringLiteral("数据库连接失败,请选择数据库."));
-        TSetDataFm settings(this);
-        settings.exec();
-        // The settings take effect at the next start: nothing can run on a connection that is down.
+    const QString failure = openConnection();
+    if (!failure.isEmpty()) {
+        Platform::instance().message(QStringLiteral("数据库连接失败,请选择数据库.\n\n") + failure);
+        // The settings take effect at the next start: nothing can run on a connection that is
+        // down, so the program ends when they close.
+        settings_ = new TSetDataFm(this);
+        Platform::instance().openWindow(settings_, [this] { endProgram(); });
         return;
     }
     fillAdministrators();
     Label3->setText(session.softname);
 }
 
-bool TLoginFm::openConnection()
+// Which server and database a connection text reaches, for a message.
+static QString serverNamed(const db::ConnectionSpec &spec)
+{
+    if (spec.engine == db::Engine::PostgreSQL)
+        return QStringLiteral("PostgreSQL 服务器 %1:%2 上的数据库 %3")
+            .arg(spec.host, QString::number(spec.port > 0 ? spec.port : 5432), spec.database);
+    const QString server = spec.instance.isEmpty() ? spec.host : spec.host + QLatin1Char('\\') + spec.instance;
+    return QStringLiteral("SqlServer 服务器 %1 上的数据库 %2").arg(server, spec.database);
+}
+
+QString TLoginFm::openConnection()
 {
     Session &session = Session::instance();
-    const QString section = QStringLiteral("part1");
-    QString text = ini_->read(section, QStringLiteral("csaccess"));
-    if (session.DatabaseKind == QLatin1String("s") || session.DatabaseKind == QLatin1String("p"))
-        text = ini_->read(section, QStringLiteral("cs"));
     session.database = nullptr;
     database_.reset();
+    const QString iniPath = QDir::toNativeSeparators(ini_->path());
+    if (!ini_->exists())
+        return QStringLiteral("找不到配置文件 %1").arg(iniPath);
+    const QString section = QStringLiteral("part1");
+    const bool server = session.DatabaseKind == QLatin1String("s") || session.DatabaseKind == QLatin1String("p");
+    const QString key = server ? QStringLiteral("cs") : QStringLiteral("csaccess");
+    const QString text = ini_->read(section, key);
+    if (text.trimmed().isEmpty() || text == QLatin1String("0"))
+        return QStringLiteral("配置文件 %1 中没有数据库连接 (%2)").arg(iniPath, key);
+    db::ConnectionSpec spec;
     try {
-        database_ = std::make_unique<db::Database>(db::parseConnectionText(text, programFolder()), session.DatabaseKind);
+        spec = db::parseConnectionText(text, programFolder());
+        database_ = std::make_unique<db::Database>(spec, session.DatabaseKind);
     } catch (const db::DbError &e) {
-        // The Access text is refused with its own explanation; any other failure speaks through
-        // the connection message alone.
-        if (e.text() == db::accessNotSupportedMessage())
-            Platform::instance().message(e.text());
-        return false;
+        // The embedded file's failures name the file themselves; a server's do not.
+        if (spec.engine == db::Engine::SQLite || spec.host.isEmpty())
+            return e.text();
+        return QStringLiteral("无法连接%1:\n%2").arg(serverNamed(spec), e.text());
     }
     session.database = database_.get();
-    return true;
+    return {};
 }
 
 void TLoginFm::fillAdministrators()
@@ -150,7 +171,7 @@ void TLoginFm::fillAdministrators()
 
 void TLoginFm::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
+    LibraryWindow::showEvent(event);
     if (connected())
         guarded([this] { FormShow(); })();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QDialog>
+#include "common/LibraryWindow.h"
+
+#include <QPointer>
 #include <memory>
 
 class IniFile;
@@ -9,18 +11,20 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TMainFm;
+class TSetDataFm;
 namespace db {
 class Database;
 }
 
 // 系统登录: owns de.ini, the shared connection and the Session for the whole run.
-class TLoginFm : public QDialog {
+class TLoginFm : public LibraryWindow {
     Q_OBJECT
 public:
     explicit TLoginFm(QWidget *parent = nullptr);
     ~TLoginFm() override;
 
-    // False when the connection could not be opened at creation: the program ends.
+    // False when the connection could not be opened at creation: the database settings are
+    // open in front, and the program ends when they close.
     bool connected() const { return database_ != nullptr; }
     TMainFm *mainWindow() const { return mainFm_.get(); }
 
@@ -44,7 +48,9 @@ protected:
     void reject() override;
 
 private:
-    bool openConnection();
+    // Why the connection of de.ini cannot be opened (which file or server, and the reason);
+    // empty once it is open.
+    QString openConnection();
     void fillAdministrators();
     void copyLibrarySettings();
     void endProgram();
@@ -52,4 +58,5 @@ private:
     std::unique_ptr<IniFile> ini_;
     std::unique_ptr<db::Database> database_;
     std::unique_ptr<TMainFm> mainFm_;
+    QPointer<TSetDataFm> settings_;
 };

@@ -3,6 +3,7 @@
 #include "app/FunctionWindows.h"
 #include "common/ProgramFolder.h"
 #include "app/Session.h"
+#include "common/ElidedLabel.h"
 #include "common/ErrorDisplay.h"
 #include "common/Platform.h"
 #include "components/PrinterChoice.h"
@@ -49,8 +50,8 @@ struct Entry {
     const char *name;
     const char *caption;
     const char *shortcut;
-    const char *window;             // a function window's class, or nullptr
-    void (TMainFm::*handler)();     // or a handler of the main window
+    const char *window;             // the function window it opens, or nullptr
+    void (TMainFm::*handler)();     // a handler of the main window, run instead of opening the window
     bool Rights::*right;            // nullptr: never disabled by a right of its own
     bool separatorBefore = false;
 };
@@ -74,7 +75,7 @@ const Entry sysSetEntries[] = {
     {&TMainFm::AdminItem, "AdminItem", "系统管理员设置", nullptr, "TAdminFm", nullptr, &Rights::qxsysset},
     {&TMainFm::SysInfoItem, "SysInfoItem", "图书馆信息设置", nullptr, "TSysInfoSetFm", nullptr, &Rights::qxsysset},
     {&TMainFm::CleanDataItem, "CleanDataItem", "系 统 初 始 化", nullptr, "TCleanDataFm", nullptr, &Rights::qxsysset},
-    {&TMainFm::BackUpItem, "BackUpItem", "备 份 数 据 库", nullptr, nullptr, &TMainFm::BackUpClick, &Rights::qxsysset},
+    {&TMainFm::BackUpItem, "BackUpItem", "备 份 数 据 库", nullptr, "TBackUpAccessFm", &TMainFm::BackUpClick, &Rights::qxsysset},
     {&TMainFm::SetDataItem, "SetDataItem", "数 据 库 设 置", nullptr, "TSetDataFm", nullptr, &Rights::qxsysset},
     {&TMainFm::RdKindItem, "RdKindItem", "读者类别设置", nullptr, "TRdKindFm", nullptr, &Rights::qxsysset, true},
     {&TMainFm::RentLevelItem, "RentLevelItem", "租金级别设置", nullptr, "TRentLevelFm", nullptr, &Rights::qxsysset},
@@ -103,13 +104,23 @@ const Entry toolEntries[] = {
     {&TMainFm::NotepadItem, "NotepadItem", "记事本", nullptr, nullptr, &TMainFm::NotepadClick, nullptr},
     {&TMainFm::CalcItem, "CalcItem", "计算器", nullptr, nullptr, &TMainFm::CalcClick, nullptr},
     {&TMainFm::PrinterItem, "PrinterItem", "打印机", nullptr, nullptr, &TMainFm::PrinterClick, nullptr},
-    {&TMainFm::InExcelItem, "InExcelItem", "Excel导入", "Ctrl+Alt+E", nullptr, &TMainFm::InExcelClick, nullptr},
+    {&TMainFm::InExcelItem, "InExcelItem", "Excel导入", "Ctrl+Alt+E", "TInExcelDataFm", &TMainFm::InExcelClick, nullptr},
 };
 
 const Entry helpEntries[] = {
     {&TMainFm::HelpItem, "HelpItem", "使用帮助", nullptr, nullptr, &TMainFm::HelpClick, nullptr},
     {&TMainFm::AboutItem, "AboutItem", "关    于", nullptr, "TAboutFm", nullptr, nullptr},
 };
+
+template <class F>
+void forEachMenu(F f)
+{
+    f(basicEntries);
+    f(sysSetEntries);
+    f(queryEntries);
+    f(toolEntries);
+    f(helpEntries);
+}
 
 // Desktop programs in place of notepad.exe and calc.exe: the first one installed is started.
 const QStringList textEditors{QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"), QStringLiteral("kate"),
@@ -129,10 +140,10 @@ TMainFm::TMainFm(QWidget *parent) : QMainWindow(parent)
     background_ = new Background(this);
     setCentralWidget(background_);
 
-    StatusPanel1 = new QLabel(this);
-    StatusPanel2 = new QLabel(this);
-    StatusPanel3 = new QLabel(this);
-    const std::pair<QLabel *, int> panels[] = {{StatusPanel1, 200}, {StatusPanel2, 300}, {StatusPanel3, 400}};
+    StatusPanel1 = new ElidedLabel(this);
+    StatusPanel2 = new ElidedLabel(this);
+    StatusPanel3 = new ElidedLabel(this);
+    const std::pair<ElidedLabel *, int> panels[] = {{StatusPanel1, 200}, {StatusPanel2, 300}, {StatusPanel3, 400}};
     int n = 1;
     for (const auto &[panel, width] : panels) {
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(n++));
@@ -229,9 +240,9 @@ void TMainFm::FormShow()
     const Session &session = Session::instance();
     loadBackground();
     setWindowTitle(session.softname);
-    StatusPanel1->setText(session.softname);
-    StatusPanel2->setText(session.tel);
-    StatusPanel3->setText(session.company);
+    StatusPanel1->setFullText(session.softname);
+    StatusPanel2->setFullText(session.tel);
+    StatusPanel3->setFullText(session.company);
     applyRights(session);
 }
 
@@ -274,6 +285,17 @@ void TMainFm::openWindow(const QString &windowClass)
 }
 
 QWidget *TMainFm::lastOpened() const { return lastOpened_; }
+
+QList<TMainFm::MenuWindow> TMainFm::menuWindows()
+{
+    QList<MenuWindow> windows;
+    forEachMenu([&windows](const auto &entries) {
+        for (const Entry &e : entries)
+            if (e.window)
+                windows.append({QString::fromLatin1(e.name), QString::fromLatin1(e.window)});
+    });
+    return windows;
+}
 
 void TMainFm::BackUpClick()
 {

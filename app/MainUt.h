@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
+#include <QString>
 
+class ElidedLabel;
 class QAction;
-class QLabel;
 class QMenu;
 class QToolBar;
 class QToolButton;
@@ -32,7 +34,9 @@ public:
 
     QToolBar *ToolBar1;
     QToolButton *ToolButton1, *ToolButton2, *ToolButton3, *ToolButton4, *ToolButton5, *ToolButton6, *ToolButton7;
-    QLabel *StatusPanel1, *StatusPanel2, *StatusPanel3;
+    // 200, 300 and 400 pixels wide; a text too long for its panel ends in "…" and shows whole
+    // in the panel's tooltip.
+    ElidedLabel *StatusPanel1, *StatusPanel2, *StatusPanel3;
 
     void FormShow();
     // "退    出": asks, and ends the program on Yes.
@@ -43,6 +47,14 @@ public:
     void PrinterClick();
     void HelpClick();
     void InExcelClick();
+
+    // The function window of each menu entry, in menu order: the entry's object name and the
+    // window's class (for an entry with a handler of its own, the window that handler opens).
+    struct MenuWindow {
+        QString entry;
+        QString windowClass;
+    };
+    static QList<MenuWindow> menuWindows();
 
     // The window an entry opened last (tests look at it); nullptr when none is open.
     QWidget *lastOpened() const;

@@ -3,9 +3,13 @@
 #include "app/Application.h"
 #include "app/LoginUt.h"
 #include "app/MainUt.h"
-#include "common/ProgramFolder.h"
 #include "app/SingleInstance.h"
+#include "common/ProgramFolder.h"
+#include "common/QtPlatform.h"
 
+#include <QIcon>
+
+static void initResources() { Q_INIT_RESOURCE(library); }
 
 static void restoreWindow(TLoginFm &login)
 {
@@ -17,23 +21,45 @@ static void restoreWindow(TLoginFm &login)
     }
 }
 
+static QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1/library.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+void setUpApplication(QApplication &application)
+{
+    initResources();
+    QApplication::setApplicationName(ApplicationTitle);
+    QApplication::setWindowIcon(programIcon());
+    // The launcher's file name, so that a desktop shows the launcher's icon for the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("library"));
+    installChineseTranslation(application);
+    // The login window hides before the main window shows: only programEnded ends the run.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
 int runProgram(int argc, char **argv)
 {
     Application app(argc, argv);
-    QApplication::setApplicationName(ApplicationTitle);
-    // The login window hides before the main window shows: only programEnded ends the run.
-    QApplication::setQuitOnLastWindowClosed(false);
+    setUpApplication(app);
 
     TLoginFm login;
-    if (!login.connected())
+    QObject::connect(&login, &TLoginFm::programEnded, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    if (!login.connected()) {
+        // The database settings are open in front; their closing ends the run, and the new
+        // settings take effect at the next start.
+        app.exec();
         return 1;
+    }
 
     SingleInstance instance(ApplicationTitle);
     if (instance.activateRunning())
         return 0;
     instance.listen([&login] { restoreWindow(login); });
 
-    QObject::connect(&login, &TLoginFm::programEnded, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     login.show();
     return app.exec();
 }

@@ -4,12 +4,15 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <QUrl>
 
 QWidget *QtPlatform::front()
@@ -97,4 +100,17 @@ bool QtPlatform::startProgram(const QStringList &candidates, const QStringList &
 {
     const QString program = installedProgram(candidates);
     return !program.isEmpty() && QProcess::startDetached(QStandardPaths::findExecutable(program), arguments);
+}
+
+bool installChineseTranslation(QCoreApplication &application)
+{
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    QLocale::setDefault(chinese);
+    auto *translator = new QTranslator(&application);
+    if (!translator->load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }

@@ -2,6 +2,7 @@
 
 #include "common/Platform.h"
 
+class QCoreApplication;
 class QWidget;
 
 // The real desktop: Qt's dialogs, modal over the window in front.
@@ -24,3 +25,9 @@ public:
 private:
     static QWidget *front();
 };
+
+// Qt's own texts in Chinese (message-box buttons 确定/是/否/取消, the print and file dialogs,
+// the calendar of the date pickers): loads Qt's Chinese translation from Qt's translations
+// folder and makes Chinese the default locale. False when the translation is not installed
+// (Debian: qt6-translations-l10n); the program then runs with Qt's English texts.
+bool installChineseTranslation(QCoreApplication &application);

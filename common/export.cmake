@@ -1,7 +1,5 @@
-# Spreadsheet export: .xlsx through libxlsxwriter, opened with the desktop's spreadsheet program;
-# the user's words for a file that cannot be written (also used by the report engine's PDF).
-target_sources(lbcommon PRIVATE ${CMAKE_CURRENT_LIST_DIR}/SpreadsheetExport.cpp ${CMAKE_CURRENT_LIST_DIR}/SpreadsheetExport.h
-  ${CMAKE_CURRENT_LIST_DIR}/FileProblem.cpp ${CMAKE_CURRENT_LIST_DIR}/FileProblem.h)
+# Spreadsheet export: .xlsx through libxlsxwriter, opened with the desktop's spreadsheet program.
+target_sources(lbcommon PRIVATE ${CMAKE_CURRENT_LIST_DIR}/SpreadsheetExport.cpp ${CMAKE_CURRENT_LIST_DIR}/SpreadsheetExport.h)
 target_link_libraries(lbcommon PUBLIC PkgConfig::XLSXWRITER)
 
 # Benchmark: a large list written to a workbook.

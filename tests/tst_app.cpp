@@ -1,12 +1,17 @@
 // Start-up and login: the Session, the rights, the pre-fill, failed connections, one instance.
+#include "InputLabels.h"
 #include "RecordingPlatform.h"
 #include "TestLibrary.h"
 #include "admin/SetDataUt.h"
+#include "app/IniFile.h"
 #include "app/LoginUt.h"
 #include "app/MainUt.h"
 #include "common/ProgramFolder.h"
 #include "app/Session.h"
 #include "app/SingleInstance.h"
+#include "app/StartUp.h"
+#include "common/ElidedLabel.h"
+#include "db/ConnectionText.h"
 #include "db/Database.h"
 #include "db/DbError.h"
 
@@ -15,7 +20,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
 using db::Sql;
@@ -34,6 +42,10 @@ private slots:
     void delimitersInNameAndPassword();
     void failedConnectionOffersSettingsThenEnds_data();
     void failedConnectionOffersSettingsThenEnds();
+    void newcomerWithoutDeIniStartsWithANewFile();
+    void applicationSetUp();
+    void loginWindowHasAFixedSize();
+    void loginInputsAreLabelled();
     void secondInstanceRestoresTheFirst();
     void loginOnPostgres();
 
@@ -212,43 +224,142 @@ void TstApp::delimitersInNameAndPassword()
 
 void TstApp::failedConnectionOffersSettingsThenEnds_data()
 {
-    QTest::addColumn<QString>("ini");
-    QTest::addColumn<QStringList>("before");
-    QTest::newRow("missing file") << "[part1]\nabc=a\ncsaccess=Provider=SQLite;Data Source=gone.db\n" << QStringList{};
-    QTest::newRow("no de.ini keys") << "" << QStringList{};
+    QTest::addColumn<QString>("ini"); // "-": no de.ini at all
+    QTest::addColumn<QString>("reason"); // %1: the program folder
+    QTest::newRow("no de.ini") << "-" << "找不到配置文件 %1/de.ini";
+    QTest::newRow("no connection text") << "[part1]\nabc=a\n" << "配置文件 %1/de.ini 中没有数据库连接 (csaccess)";
+    QTest::newRow("server kind without cs") << "[part1]\nabc=p\ncsaccess=Provider=SQLite;Data Source=book.db\n"
+                                            << "配置文件 %1/de.ini 中没有数据库连接 (cs)";
+    QTest::newRow("missing file") << "[part1]\nabc=a\ncsaccess=Provider=SQLite;Data Source=gone.db\n"
+                                  << "数据库文件不存在: %1/gone.db";
+    QTest::newRow("not a library database") << "[part1]\nabc=a\ncsaccess=Provider=SQLite;Data Source=other.db\n"
+                                            << "不是图书管理系统的数据库文件: %1/other.db";
     QTest::newRow("access text")
         << "[part1]\nabc=a\ncsaccess=Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=book.mdb\n"
-        << QStringList{db::accessNotSupportedMessage()};
+        << db::accessNotSupportedMessage();
+    // Nothing listens on port 1 of this machine; the driver's reason follows the server's name.
+    QTest::newRow("server down")
+        << "[part1]\nabc=p\ncs=Provider=PostgreSQL;Password=pw;User ID=lib;Initial Catalog=book;Data Source=127.0.0.1:1\n"
+        << "无法连接PostgreSQL 服务器 127.0.0.1:1 上的数据库 book:\n";
 }
 
 void TstApp::failedConnectionOffersSettingsThenEnds()
 {
     QFETCH(QString, ini);
-    QFETCH(QStringList, before);
-    QFile file(QDir(library_->folder()).filePath(QStringLiteral("de.ini")));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(ini.toUtf8());
-    file.close();
+    QFETCH(QString, reason);
+    const QDir folder(library_->folder());
+    QFile file(folder.filePath(QStringLiteral("de.ini")));
+    if (ini == QLatin1String("-")) {
+        QVERIFY(file.remove());
+    } else {
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(ini.toUtf8());
+        file.close();
+    }
+    {
+        // A database of another program: no table admin.
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(folder.filePath(QStringLiteral("other.db")));
+        QVERIFY(other.open());
+        QSqlQuery(other).exec(QStringLiteral("create table notes (text varchar(10))"));
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
 
-    bool settingsShown = false;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, this, [&settingsShown] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            auto *settings = qobject_cast<TSetDataFm *>(w);
-            if (settings && settings->isVisible() && !settingsShown) {
-                settingsShown = true;
-                settings->Button3->click();
-            }
-        }
-    });
-    poll.start(10);
     TLoginFm fm;
-    QVERIFY(settingsShown);
+    QSignalSpy ended(&fm, &TLoginFm::programEnded);
     QVERIFY(!fm.connected());
-    const QStringList expected = before + QStringList{QStringLiteral("数据库连接失败,请选择数据库."), QStringLiteral("软件重启后生效!")};
-    QCOMPARE(platform_->messages(), expected);
     QCOMPARE(fm.ComboBox1->count(), 0);
     QVERIFY(!Session::instance().database);
+    // Which file or server and why, before the settings window.
+    const QStringList messages = platform_->messages();
+    QCOMPARE(messages.size(), 1);
+    const QString expected = QStringLiteral("数据库连接失败,请选择数据库.\n\n") + (reason.contains(QLatin1String("%1")) ? reason.arg(folder.path()) : reason);
+    QVERIFY2(messages.first().startsWith(expected), qPrintable(messages.first()));
+    if (ini.contains(QLatin1String("127.0.0.1:1")))
+        QVERIFY2(messages.first().size() > expected.size() + 10, "the driver's reason"); // e.g. Connection refused
+
+    auto *settings = platform_->lastWindow<TSetDataFm>();
+    QVERIFY(settings);
+    QVERIFY(settings->isVisible());
+    QVERIFY(settings->isModal());
+    QCOMPARE(ended.count(), 0);
+    settings->Button3->click();
+    QTRY_COMPARE(ended.count(), 1); // the settings closed: the program ends
+    QCOMPARE(platform_->messages().last(), QStringLiteral("软件重启后生效!"));
+}
+
+void TstApp::newcomerWithoutDeIniStartsWithANewFile()
+{
+    const QDir folder(library_->folder());
+    QVERIFY(QFile::remove(folder.filePath(QStringLiteral("de.ini"))));
+    QVERIFY(QFile::remove(folder.filePath(QStringLiteral("book.db"))));
+    {
+        TLoginFm fm;
+        QVERIFY(!fm.connected());
+        auto *settings = platform_->lastWindow<TSetDataFm>();
+        QVERIFY(settings);
+        platform_->answers.enqueue(folder.filePath(QStringLiteral("book.db"))); // the save dialog
+        settings->Button4->click();                                             // 新建
+        QVERIFY(QFileInfo::exists(folder.filePath(QStringLiteral("book.db"))));
+        QVERIFY(settings->RadioButton1->isChecked());
+        QVERIFY(settings->Button2->isEnabled());
+        settings->Button2->click(); // 保存
+    }
+    IniFile written(folder.filePath(QStringLiteral("de.ini")));
+    QCOMPARE(written.read(QStringLiteral("part1"), QStringLiteral("abc")), QStringLiteral("a"));
+    QCOMPARE(written.read(QStringLiteral("part1"), QStringLiteral("csaccess")), QStringLiteral("Provider=SQLite;Data Source=book.db"));
+
+    // The next start opens the new library.
+    platform_->clear();
+    TLoginFm again;
+    QVERIFY(again.connected());
+    QCOMPARE(again.ComboBox1->currentText(), QStringLiteral("超级管理员"));
+    QVERIFY(platform_->messages().isEmpty());
+}
+
+void TstApp::applicationSetUp()
+{
+    setUpApplication(*qobject_cast<QApplication *>(QCoreApplication::instance()));
+    QCOMPARE(QApplication::applicationName(), QStringLiteral("图书管理系统"));
+    const QIcon icon = QApplication::windowIcon();
+    QVERIFY(!icon.isNull());
+    QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
+    QVERIFY(icon.availableSizes().contains(QSize(256, 256)));
+    TLoginFm fm;
+    QCOMPARE(fm.windowIcon().cacheKey(), icon.cacheKey()); // every window shows it
+    QCOMPARE(QLocale().language(), QLocale::Chinese);
+}
+
+void TstApp::loginWindowHasAFixedSize()
+{
+    TLoginFm fm;
+    fm.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fm));
+    QCOMPARE(fm.minimumSize(), fm.maximumSize());
+    QCOMPARE(fm.size(), fm.minimumSize());
+    QVERIFY(fm.width() >= 380);
+    fm.hide();
+    // A long title widens it, and it stays fixed.
+    IniFile(QDir(library_->folder()).filePath(QStringLiteral("de.ini")))
+        .write(QStringLiteral("part1"), QStringLiteral("softname"), QStringLiteral("北京市海淀区某某大学图书馆图书借阅与期刊管理系统"));
+    TLoginFm wide;
+    wide.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&wide));
+    QVERIFY(wide.width() > fm.width());
+    QVERIFY(wide.width() >= wide.Label3->sizeHint().width());
+    QCOMPARE(wide.minimumSize(), wide.maximumSize());
+    wide.hide();
+}
+
+void TstApp::loginInputsAreLabelled()
+{
+    TLoginFm fm;
+    fm.show();
+    QVERIFY_INPUTS_LABELLED(&fm);
+    QCOMPARE(spokenName(fm.ComboBox1), QStringLiteral("用户名(U):"));
+    QCOMPARE(spokenName(fm.Edit1), QStringLiteral("密  码(P):"));
+    fm.hide();
 }
 
 void TstApp::secondInstanceRestoresTheFirst()
@@ -269,8 +380,7 @@ void TstApp::secondInstanceRestoresTheFirst()
 
 void TstApp::loginOnPostgres()
 {
-    if (!TestLibrary::postgresAvailable())
-        QSKIP("the test script starts PostgreSQL");
+    LIBRARY_NEEDS_POSTGRES();
     TestLibrary pg(TestLibrary::EngineChoice::PostgreSQL);
     setProgramFolder(pg.folder());
     addAdministrator(pg.db(), QStringLiteral("O'Neil"), QStringLiteral("it's"), {QStringLiteral("qxbk")});

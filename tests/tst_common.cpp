@@ -1,8 +1,28 @@
-// Pinyin initials and de.ini.
+// Pinyin initials, de.ini, the platform's window opener, Qt's Chinese texts, file errors,
+// input captions, and the PostgreSQL rows of the test library.
+#include "InputLabels.h"
+#include "RecordingPlatform.h"
+#include "TestLibrary.h"
 #include "app/IniFile.h"
+#include "common/ErrorDisplay.h"
+#include "common/FileProblem.h"
+#include "common/LibraryWindow.h"
 #include "common/Pinyin.h"
+#include "common/QtPlatform.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+#include <unistd.h>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -18,6 +38,16 @@ private slots:
     void iniReadsMissingKeysAsZero();
     void iniWriteKeepsEncodingAndOrder_data();
     void iniWriteKeepsEncodingAndOrder();
+    void iniWriteFailureNamesTheFileInChinese();
+    void openWindowShowsModalWithoutBlocking();
+    void openedWindowIsRecorded();
+    void messageBoxButtonsInChinese_data();
+    void messageBoxButtonsInChinese();
+    void fileErrorTexts_data();
+    void fileErrorTexts();
+    void labelInputsGivesEveryBoxItsCaption();
+    void postgresRows_data();
+    void postgresRows();
 };
 
 static QByteArray piece(int code)
@@ -125,5 +155,202 @@ void TstCommon::iniWriteKeepsEncodingAndOrder()
     QCOMPARE(IniFile(path).read(QStringLiteral("part1"), QStringLiteral("servername")), QStringLiteral("服务器"));
 }
 
-QTEST_APPLESS_MAIN(TstCommon)
+void TstCommon::iniWriteFailureNamesTheFileInChinese()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("gone"));
+    IniFile ini(folder + QStringLiteral("/de.ini"));
+    try {
+        ini.write(QStringLiteral("part1"), QStringLiteral("abc"), QStringLiteral("a"));
+        QFAIL("the write into a missing folder went through");
+    } catch (const std::runtime_error &e) {
+        const QString text = QString::fromUtf8(e.what());
+        QCOMPARE(text, QStringLiteral("配置文件没有保存。\n无法打开文件 %1/de.ini: 文件夹 %1 不存在").arg(folder));
+    }
+}
+
+void TstCommon::openWindowShowsModalWithoutBlocking()
+{
+    QWidget owner;
+    owner.show();
+    int closed = 0;
+    QPointer<QDialog> window = new QDialog(&owner);
+    Platform::instance().openWindow(window, [&closed] { ++closed; });
+    // Back here while the window is open: nothing blocked.
+    QVERIFY(window);
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->windowModality(), Qt::ApplicationModal);
+    QVERIFY(window->isWindow());
+    QCOMPARE(QApplication::activeModalWidget(), window.data());
+    QCOMPARE(closed, 0);
+    window->close();
+    QTRY_VERIFY(!window); // deleted once closed
+    QCOMPARE(closed, 1);
+}
+
+void TstCommon::openedWindowIsRecorded()
+{
+    RecordingPlatform &platform = RecordingPlatform::install();
+    int closed = 0;
+    auto *window = new QDialog;
+    window->setWindowTitle(QStringLiteral("子窗口"));
+    Platform::instance().openWindow(window, [&closed] { ++closed; });
+    QCOMPARE(platform.lastWindow<QDialog>(), window);
+    QCOMPARE(platform.texts(QStringLiteral("window")), QStringList{QStringLiteral("QDialog")});
+    QCOMPARE(platform.events.last().title, QStringLiteral("子窗口"));
+    QVERIFY(window->isVisible());
+    window->reject(); // 取消 closes it like the title bar
+    QTRY_COMPARE(closed, 1);
+    QVERIFY(!platform.lastWindow<QDialog>());
+    Platform::install(std::make_unique<QtPlatform>());
+}
+
+void TstCommon::messageBoxButtonsInChinese_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("yes") << int(QMessageBox::Yes) << QStringLiteral("是");
+    QTest::newRow("no") << int(QMessageBox::No) << QStringLiteral("否");
+    QTest::newRow("ok") << int(QMessageBox::Ok) << QStringLiteral("确定");
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << QStringLiteral("取消");
+}
+
+void TstCommon::messageBoxButtonsInChinese()
+{
+    QFETCH(int, button);
+    QFETCH(QString, caption);
+    static const bool loaded = installChineseTranslation(*qApp);
+    QVERIFY2(loaded, "qtbase_zh_CN.qm is not installed (qt6-translations-l10n)");
+    QMessageBox box(QMessageBox::Question, QStringLiteral("请确认"), QStringLiteral("确认要退出吗?"),
+                    QMessageBox::StandardButtons(button));
+    QAbstractButton *shown = box.button(QMessageBox::StandardButton(button));
+    QVERIFY(shown);
+    // Without its access key: "是(&Y)" reads 是.
+    const QString text = shown->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)|&")));
+    QCOMPARE(text, caption);
+    QCOMPARE(QLocale().dayName(1), QStringLiteral("星期一")); // the date pickers' calendar
+}
+
+void TstCommon::fileErrorTexts_data()
+{
+    QTest::addColumn<QString>("file");   // relative to a fresh folder
+    QTest::addColumn<int>("error");
+    QTest::addColumn<bool>("writing");
+    QTest::addColumn<QString>("expected"); // %1: the file, %2: the fresh folder
+    QTest::newRow("missing file") << "book.db" << int(QFileDevice::OpenError) << false << "无法打开文件 %1: 文件不存在";
+    QTest::newRow("missing folder") << "gone/de.ini" << int(QFileDevice::OpenError) << true
+                                    << "无法打开文件 %1: 文件夹 %2/gone 不存在";
+    QTest::newRow("a folder") << "." << int(QFileDevice::OpenError) << false << "无法打开文件 %1: 这是一个文件夹,不是文件";
+    QTest::newRow("read-only file") << "readonly.ini" << int(QFileDevice::OpenError) << true
+                                    << "无法打开文件 %1: 文件是只读的,没有写入权限";
+    QTest::newRow("disk full") << "book.db" << int(QFileDevice::ResourceError) << true
+                               << "写入文件 %1 时资源不足 (磁盘已满?)";
+    QTest::newRow("no error") << "book.db" << int(QFileDevice::NoError) << false << "";
+}
+
+void TstCommon::fileErrorTexts()
+{
+    QFETCH(QString, file);
+    QFETCH(int, error);
+    QFETCH(bool, writing);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(file);
+    if (file == QLatin1String("readonly.ini")) {
+        if (geteuid() == 0)
+            QSKIP("root may write any file");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QVERIFY(f.setPermissions(QFileDevice::ReadOwner));
+        QVERIFY(!f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.error(), QFileDevice::OpenError);
+    }
+    const QString text = fileErrorText(path, QFileDevice::FileError(error), writing ? QIODevice::WriteOnly : QIODevice::ReadOnly);
+    if (expected.contains(QLatin1String("%2")))
+        expected = expected.arg(path, dir.path());
+    else if (expected.contains(QLatin1String("%1")))
+        expected = expected.arg(path);
+    QCOMPARE(text, expected);
+}
+
+void TstCommon::labelInputsGivesEveryBoxItsCaption()
+{
+    LibraryWindow window;
+    auto *group = new QGroupBox(QStringLiteral("SqlServer"), &window);
+    auto *form = new QFormLayout(group);
+    auto *server = new QLineEdit(group);
+    server->setObjectName(QStringLiteral("server"));
+    form->addRow(new QLabel(QStringLiteral("服务器名/ip地址:"), group), server);
+    auto *user = new QLineEdit(group);
+    user->setObjectName(QStringLiteral("user"));
+    auto *userLabel = new QLabel(QStringLiteral("用户名(&U):"), &window); // in another parent than its box
+    userLabel->setBuddy(user);
+    form->addRow(user);
+    auto *search = new QLineEdit(&window);
+    search->setObjectName(QStringLiteral("search"));
+    search->setAccessibleName(QStringLiteral("查找"));
+    auto *loose = new QLineEdit(&window);
+    loose->setObjectName(QStringLiteral("loose"));
+    auto *layout = new QVBoxLayout(&window);
+    layout->addWidget(userLabel);
+    layout->addWidget(group);
+    layout->addWidget(search);
+    layout->addWidget(loose);
+
+    // Before: the group's title stands for the server box, nothing for the other two.
+    QCOMPARE(spokenName(server), QStringLiteral("SqlServer"));
+    QCOMPARE(unlabelledInputs(&window), (QStringList{"server (QLineEdit)", "user (QLineEdit)", "loose (QLineEdit)"}));
+    window.show();
+    QCOMPARE(spokenName(server), QStringLiteral("服务器名/ip地址:"));
+    QCOMPARE(spokenName(user), QStringLiteral("用户名(U):"));
+    QCOMPARE(spokenName(search), QStringLiteral("查找")); // its own name stays
+    QCOMPARE(unlabelledInputs(&window), QStringList{"loose (QLineEdit)"});
+    loose->hide();
+    QVERIFY(unlabelledInputs(&window).isEmpty());
+}
+
+void TstCommon::postgresRows_data()
+{
+    QTest::addColumn<QString>("settings"); // LIBRARY_TEST_PG
+    QTest::addColumn<QString>("ci");
+    QTest::addColumn<QString>("problem"); // what reaching the server answers
+    QTest::addColumn<bool>("rows");
+    QTest::addColumn<QString>("failure"); // the start of the failure text
+    const QString server = QStringLiteral("host=127.0.0.1 port=55443 user=postgres");
+    QTest::newRow("server answers") << server << "" << "" << true << "";
+    QTest::newRow("server answers under CI") << server << "true" << "" << true << "";
+    QTest::newRow("no server outside CI: SQLite only") << "" << "" << "" << false << "";
+    QTest::newRow("no server under CI") << "" << "true" << "" << true << "CI=true but LIBRARY_TEST_PG is not set";
+    QTest::newRow("server down") << server << "" << "Connection refused" << true
+                                 << "The PostgreSQL test server of LIBRARY_TEST_PG=\"" + server + "\" is unreachable: Connection refused";
+    QTest::newRow("server down under CI") << server << "true" << "Connection refused" << true
+                                          << "The PostgreSQL test server of LIBRARY_TEST_PG";
+    QTest::newRow("CI other than true") << "" << "false" << "" << false << "";
+}
+
+void TstCommon::postgresRows()
+{
+    QFETCH(QString, settings);
+    QFETCH(QString, ci);
+    QFETCH(QString, problem);
+    QFETCH(bool, rows);
+    QFETCH(QString, failure);
+    QProcessEnvironment environment;
+    if (!settings.isEmpty())
+        environment.insert(QStringLiteral("LIBRARY_TEST_PG"), settings);
+    if (!ci.isEmpty())
+        environment.insert(QStringLiteral("CI"), ci);
+    QStringList asked;
+    const auto plan = TestLibrary::postgresPlan(environment, [&](const QString &s) {
+        asked << s;
+        return problem;
+    });
+    QCOMPARE(plan.rows, rows);
+    QCOMPARE(plan.failure.isEmpty(), failure.isEmpty());
+    QVERIFY2(failure.isEmpty() || plan.failure.startsWith(failure), qPrintable(plan.failure));
+    QCOMPARE(asked, settings.isEmpty() ? QStringList{} : QStringList{settings});
+}
+
+QTEST_MAIN(TstCommon)
 #include "tst_common.moc"

@@ -534,7 +534,7 @@ void TstReports::savedPdfIsNamedByTheTitle()
     platform_->answers.enqueue(path);
     preview.savePdf();
     QCOMPARE(platform_->events.first().kind, QStringLiteral("saveFile"));
-    QCOMPARE(platform_->events.first().title, suggested);
+    QCOMPARE(platform_->events.first().detail, suggested);
     QCOMPARE(platform_->errors(), QStringList());
     // The document inside carries the title too.
     const QString info = run(QStringLiteral("pdfinfo"), {path});

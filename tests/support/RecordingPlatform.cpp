@@ -63,23 +63,23 @@ std::optional<QString> RecordingPlatform::inputBox(const QString &title, const Q
     return answer->toString();
 }
 
-QString RecordingPlatform::openFileName(const QString &title, const QString &, const QString &)
+QString RecordingPlatform::openFileName(const QString &title, const QString &, const QString &folder)
 {
-    events.append({QStringLiteral("openFile"), title, {}});
+    events.append({QStringLiteral("openFile"), title, {}, folder});
     const auto answer = nextAnswer(title);
     return answer ? answer->toString() : QString();
 }
 
 QString RecordingPlatform::saveFileName(const QString &title, const QString &, const QString &suggested)
 {
-    events.append({QStringLiteral("saveFile"), title, suggested});
+    events.append({QStringLiteral("saveFile"), title, {}, suggested});
     const auto answer = nextAnswer(title);
     return answer ? answer->toString() : QString();
 }
 
-QString RecordingPlatform::folderName(const QString &title, const QString &)
+QString RecordingPlatform::folderName(const QString &title, const QString &folder)
 {
-    events.append({QStringLiteral("folder"), title, {}});
+    events.append({QStringLiteral("folder"), title, {}, folder});
     const auto answer = nextAnswer(title);
     return answer ? answer->toString() : QString();
 }

@@ -16,7 +16,8 @@ public:
     struct Event {
         QString kind; // message, error, question, input, openFile, saveFile, folder, printer, beep, open, start
         QString text;
-        QString title; // the title, a started program's arguments, or a save dialog's suggested name
+        QString title; // the title, or a started program's arguments
+        QString detail = {}; // a save dialog's suggested name, an open or folder dialog's folder
     };
 
     // Installs a fresh double for the current test; the pointer stays valid until the next call.

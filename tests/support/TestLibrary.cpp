@@ -13,16 +13,69 @@
 #include <QTest>
 #include <stdexcept>
 
-static QString pgSetting(const QString &key)
+static QString settingOf(const QString &all, const QString &key)
 {
-    const QString all = qEnvironmentVariable("LIBRARY_TEST_PG");
     for (const QString &part : all.split(QLatin1Char(' '), Qt::SkipEmptyParts))
         if (part.startsWith(key + QLatin1Char('=')))
             return part.mid(key.size() + 1);
     return {};
 }
 
-bool TestLibrary::postgresAvailable() { return !qEnvironmentVariable("LIBRARY_TEST_PG").isEmpty(); }
+static QString pgSetting(const QString &key) { return settingOf(qEnvironmentVariable("LIBRARY_TEST_PG"), key); }
+
+TestLibrary::PostgresPlan TestLibrary::postgresPlan(const QProcessEnvironment &environment,
+                                                    const std::function<QString(const QString &)> &reach)
+{
+    const QString settings = environment.value(QStringLiteral("LIBRARY_TEST_PG")).trimmed();
+    const bool ci = environment.value(QStringLiteral("CI")).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+    if (settings.isEmpty()) {
+        if (!ci)
+            return {}; // a developer's quick run without the test script: SQLite only
+        return {true, QStringLiteral("CI=true but LIBRARY_TEST_PG is not set: the PostgreSQL rows cannot run. "
+                                     "Run the tests through scripts/test, which starts a PostgreSQL server.")};
+    }
+    const QString problem = reach(settings);
+    if (problem.isEmpty())
+        return {true, {}};
+    return {true, QStringLiteral("The PostgreSQL test server of LIBRARY_TEST_PG=\"%1\" is unreachable: %2")
+                      .arg(settings, problem)};
+}
+
+// Why the server does not answer; empty when it does.
+static QString reachServer(const QString &settings)
+{
+    const QString name = QStringLiteral("pg-reach");
+    QString problem;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        if (!db.isValid()) {
+            problem = QStringLiteral("the Qt PostgreSQL driver (QPSQL) is not installed");
+        } else {
+            db.setHostName(settingOf(settings, QStringLiteral("host")));
+            db.setPort(settingOf(settings, QStringLiteral("port")).toInt());
+            db.setUserName(settingOf(settings, QStringLiteral("user")));
+            db.setDatabaseName(QStringLiteral("postgres"));
+            db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+            if (!db.open())
+                problem = db.lastError().text().simplified();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return problem;
+}
+
+// Asked once per test program: every row has the same answer.
+static const TestLibrary::PostgresPlan &plan()
+{
+    static const TestLibrary::PostgresPlan answer =
+        TestLibrary::postgresPlan(QProcessEnvironment::systemEnvironment(), reachServer);
+    return answer;
+}
+
+bool TestLibrary::postgresAvailable() { return plan().rows; }
+
+QString TestLibrary::postgresFailure() { return plan().failure; }
 
 void TestLibrary::addEngineRows()
 {
@@ -56,6 +109,9 @@ TestLibrary::TestLibrary(EngineChoice engine) : engine_(engine)
     if (engine == EngineChoice::SQLite) {
         spec_ = db::parseConnectionText(connectionText(), dir_.path());
     } else {
+        // A test that made its own library without LIBRARY_CHECK_ENGINE still learns why.
+        if (!postgresFailure().isEmpty())
+            throw std::runtime_error(postgresFailure().toStdString());
         static QAtomicInt counter;
         pgDatabase_ = QStringLiteral("lib_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(counter.fetchAndAddRelaxed(1));
         pgAdmin(QStringLiteral("drop database if exists %1").arg(pgDatabase_));

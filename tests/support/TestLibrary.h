@@ -3,8 +3,10 @@
 #include "db/ConnectionText.h"
 #include "db/Database.h"
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 // A fresh library for one test: a program folder in a temporary directory with de.ini and a
@@ -17,10 +19,22 @@ public:
     explicit TestLibrary(EngineChoice engine = EngineChoice::SQLite);
     ~TestLibrary();
 
-    // Whether the PostgreSQL server of the test script is there.
+    // Whether the PostgreSQL rows take part: the test script named its server
+    // (LIBRARY_TEST_PG), or CI=true, where a missing or unreachable server fails them.
     static bool postgresAvailable();
-    // A data column "engine" with a row per engine at hand (SQLite, and PostgreSQL when there).
+    // Why the PostgreSQL rows cannot run; empty when the server answers.
+    static QString postgresFailure();
+    // A data column "engine" with a row per engine: SQLite, and PostgreSQL when it takes part.
     static void addEngineRows();
+
+    // What becomes of the PostgreSQL rows in an environment. `reach` tries the server that
+    // LIBRARY_TEST_PG names and returns why it did not answer (empty when it did).
+    struct PostgresPlan {
+        bool rows = false; // the rows are there
+        QString failure;   // and fail with this text; empty: they run
+    };
+    static PostgresPlan postgresPlan(const QProcessEnvironment &environment,
+                                     const std::function<QString(const QString &settings)> &reach);
 
     QString folder() const { return dir_.path(); }
     QString kind() const; // "a" or "p"
@@ -41,8 +55,28 @@ private:
     std::unique_ptr<db::Database> db_;
 };
 
-// In a test fed by addEngineRows(): a fresh `library` on the row's engine and its `database`.
+// In a test fed by addEngineRows(): a fresh `library` on the row's engine and its `database`;
+// a PostgreSQL row fails with the reason when the server is not there.
 #define LIBRARY_FOR_ENGINE()                                                                                   \
     QFETCH(int, engine);                                                                                       \
+    LIBRARY_CHECK_ENGINE(engine);                                                                              \
     TestLibrary library(static_cast<TestLibrary::EngineChoice>(engine));                                       \
     db::Database &database = library.db()
+
+// Fails the test with the reason when `engine` is PostgreSQL and its server is not there.
+#define LIBRARY_CHECK_ENGINE(engine)                                                                           \
+    do {                                                                                                       \
+        if ((engine) == int(TestLibrary::EngineChoice::PostgreSQL)) {                                          \
+            const QString failure_ = TestLibrary::postgresFailure();                                           \
+            if (!failure_.isEmpty())                                                                           \
+                QFAIL(qPrintable(failure_));                                                                   \
+        }                                                                                                      \
+    } while (false)
+
+// A test of its own on PostgreSQL: skipped without the test server, failed under CI=true.
+#define LIBRARY_NEEDS_POSTGRES()                                                                               \
+    do {                                                                                                       \
+        if (!TestLibrary::postgresAvailable())                                                                 \
+            QSKIP("the test script starts PostgreSQL");                                                        \
+        LIBRARY_CHECK_ENGINE(int(TestLibrary::EngineChoice::PostgreSQL));                                      \
+    } while (false)

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDialog>
+
+// Ties every input box of `window` to its caption, so that a screen reader announces the
+// caption ("服务器名/ip地址:") and not the title of the group around the box: the field of each
+// form-layout row becomes its label's buddy, and every label's buddy takes the label's text as
+// its accessible name. A box that was given an accessible name of its own keeps it. Safe to
+// call again after controls were added.
+void labelInputs(QWidget *window);
+
+// The base of the program's dialog windows. The inputs are tied to their captions whenever the
+// window is shown; a window that builds its controls in its constructor needs nothing more.
+class LibraryWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit LibraryWindow(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+
+protected:
+    void showEvent(QShowEvent *event) override;
+};
