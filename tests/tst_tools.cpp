@@ -1,5 +1,6 @@
 // The library generator (counters, balances and initials agree) and the import of an old
 // library exported table by table with mdb-export.
+#include "RecordingPlatform.h"
 #include "TestLibrary.h"
 #include "common/Pinyin.h"
 #include "db/ConnectionText.h"
@@ -29,6 +30,7 @@ private slots:
     void generatorRefusesAFilledLibrary();
     void importKeepsValues_data();
     void importKeepsValues();
+    void twoDigitYearsFollowTheProgramClock();
     void importReplacesRequiredRowsAndKeepsIds_data() { engines_data(); }
     void importReplacesRequiredRowsAndKeepsIds();
     void failedLoadChangesNothing_data() { engines_data(); }
@@ -284,6 +286,17 @@ void TstTools::importKeepsValues()
     else
         QCOMPARE(rows.text(column), expected.toString());
     QVERIFY(!rows.next());
+}
+
+// "03/25/08" is the latest such year that is not after the program's today.
+void TstTools::twoDigitYearsFollowTheProgramClock()
+{
+    RecordingPlatform &platform = RecordingPlatform::install();
+    platform.setToday(QDate(2005, 6, 16));
+    ImportedLibrary library(fixture(QStringLiteral("good")));
+    db::Rows rows = library.db->select(Sql("select 出版时间 from 图书 where 编号=") + Sql::text(QStringLiteral("TS001")));
+    QVERIFY(rows.next());
+    QCOMPARE(rows.date(QStringLiteral("出版时间")), QDate(1908, 3, 25));
 }
 
 void TstTools::importReplacesRequiredRowsAndKeepsIds()
