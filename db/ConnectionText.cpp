@@ -6,56 +6,52 @@
 #include <QFile>
 #include <QList>
 #include <QPair>
+#include <QStringList>
 
 namespace db {
 
+// Key=Value pairs separated by ";". A value that begins with a quote runs to the matching quote
+// (doubled inside: one quote) and is kept as written; anything else is trimmed.
 static QList<QPair<QString, QString>> splitPairs(const QString &text)
 {
     QList<QPair<QString, QString>> pairs;
-    QString key, value;
-    bool inKey = true;
-    QChar quote;
-    auto flush = [&] {
-        if (!key.trimmed().isEmpty())
-            pairs.append({key.trimmed(), value.trimmed()});
-        key.clear();
-        value.clear();
-        inKey = true;
-    };
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (inKey) {
-            if (c == QLatin1Char('='))
-                inKey = false;
-            else if (c == QLatin1Char(';'))
-                flush();
-            else
-                key += c;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        const qsizetype equals = text.indexOf(QLatin1Char('='), i);
+        const qsizetype semicolon = text.indexOf(QLatin1Char(';'), i);
+        if (equals < 0 || (semicolon >= 0 && semicolon < equals)) { // a piece without a value
+            i = semicolon < 0 ? n : semicolon + 1;
             continue;
         }
-        if (!quote.isNull()) {
-            if (c == quote) {
-                if (i + 1 < text.size() && text.at(i + 1) == quote) {
-                    value += c;
+        const QString key = text.mid(i, equals - i).trimmed();
+        i = equals + 1;
+        while (i < n && text.at(i).isSpace())
+            ++i;
+        QString value;
+        if (i < n && (text.at(i) == QLatin1Char('"') || text.at(i) == QLatin1Char('\''))) {
+            const QChar quote = text.at(i++);
+            for (; i < n; ++i) {
+                if (text.at(i) != quote) {
+                    value += text.at(i);
+                } else if (i + 1 < n && text.at(i + 1) == quote) {
+                    value += quote;
                     ++i;
                 } else {
-                    quote = QChar();
+                    ++i;
+                    break;
                 }
-            } else {
-                value += c;
             }
-            continue;
-        }
-        if ((c == QLatin1Char('"') || c == QLatin1Char('\'')) && value.trimmed().isEmpty()) {
-            value.clear();
-            quote = c;
-        } else if (c == QLatin1Char(';')) {
-            flush();
+            const qsizetype end = text.indexOf(QLatin1Char(';'), i);
+            i = end < 0 ? n : end + 1; // whatever follows the closing quote is not the value's
         } else {
-            value += c;
+            const qsizetype end = text.indexOf(QLatin1Char(';'), i);
+            value = text.mid(i, (end < 0 ? n : end) - i).trimmed();
+            i = end < 0 ? n : end + 1;
         }
+        if (!key.isEmpty())
+            pairs.append({key, value});
     }
-    flush();
     return pairs;
 }
 
@@ -65,6 +61,20 @@ QString connectionTextValue(const QString &text, const QString &key)
         if (pair.first.compare(key, Qt::CaseInsensitive) == 0)
             return pair.second;
     return {};
+}
+
+QString connectionText(const QList<QPair<QString, QString>> &pairs)
+{
+    QStringList parts;
+    for (const auto &[key, value] : pairs) {
+        const bool quote = value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('"'))
+            || value.contains(QLatin1Char('\'')) || value.trimmed() != value;
+        QString shown = value;
+        if (quote)
+            shown = QLatin1Char('"') + shown.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+        parts.append(key + QLatin1Char('=') + shown);
+    }
+    return parts.join(QLatin1Char(';'));
 }
 
 QString accessNotSupportedMessage()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 namespace db {
@@ -20,8 +22,15 @@ struct ConnectionSpec {
 };
 
 // The value of one key of an OLE DB style text "Key=Value;Key=Value" (keys without regard to
-// case, values trimmed, double- or single-quoted values unquoted). Empty when absent.
+// case, values trimmed; a value between double or single quotes is taken exactly as written
+// there, the quote doubled inside). Empty when absent.
 QString connectionTextValue(const QString &text, const QString &key);
+
+// The text of keys and values, in their order, that connectionTextValue reads back exactly:
+//   connectionText({{"Provider", "PostgreSQL"}, {"Password", password}, {"User ID", user}, ...})
+// A value that holds ; ' or ", or blanks at either end, goes between double quotes, a double
+// quote inside doubled. Keys are the fixed names above.
+QString connectionText(const QList<QPair<QString, QString>> &pairs);
 
 // Translates a de.ini connection text:
 //   "Provider=SQLite;Data Source=book.db"            the embedded file, resolved against programFolder

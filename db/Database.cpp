@@ -1,13 +1,17 @@
 #include "db/Database.h"
 
+#include "db/Amounts.h"
 #include "db/DbError.h"
+#include "db/Transaction.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QRegularExpression>
 #include <QStringList>
+#include <optional>
 
 namespace db {
 
@@ -67,6 +71,10 @@ void Database::open()
             db.close();
             throw DbError(QStringLiteral("不是图书管理系统的数据库文件: %1").arg(spec_.file));
         }
+        // Readers never wait for a writer, and a writer waits for another (the busy timeout)
+        // instead of failing. The mode stays with the file; where the folder does not allow
+        // the WAL's side files the file keeps its journal, and works as before.
+        pragma.exec(QStringLiteral("pragma journal_mode = wal"));
     }
 }
 
@@ -75,6 +83,10 @@ QSqlDatabase Database::handle() const { return QSqlDatabase::database(name_, fal
 void Database::close()
 {
     QSqlDatabase db = handle();
+    if (db.isOpen() && spec_.engine == Engine::SQLite) {
+        QSqlQuery checkpoint(db);
+        checkpoint.exec(QStringLiteral("pragma wal_checkpoint(truncate)"));
+    }
     db.close();
 }
 
@@ -127,19 +139,53 @@ void Database::checkIdentifiers(const Sql &statement) const
             throw DbError(QStringLiteral("无效的表名或字段名: %1").arg(name));
 }
 
+// The statement's text for this engine with "?" for every value, and its values as the engine
+// stores them: amounts beside money columns as Money (Amounts.h), a contains-search with the
+// engine's operator that ignores letter case.
+struct Prepared {
+    QString text;
+    QVariantList values;
+};
+
+static Prepared prepared(const Sql &statement, const Driver &driver)
+{
+    static const QRegularExpression likeAtEnd(QStringLiteral("\\blike\\s*$"), QRegularExpression::CaseInsensitiveOption);
+    Prepared out;
+    const QVariantList values = statement.boundValues();
+    qsizetype next = 0;
+    for (const Sql::Piece &piece : statement.pieces()) {
+        if (piece.kind == Sql::PieceKind::Fixed || piece.kind == Sql::PieceKind::Identifier) {
+            out.text += piece.text;
+            continue;
+        }
+        QVariant value = values.at(next++);
+        if (piece.kind == Sql::PieceKind::Like) {
+            const auto like = likeAtEnd.match(out.text);
+            if (like.hasMatch())
+                out.text.replace(like.capturedStart(), 4, driver.likeOperator());
+        } else if (piece.kind == Sql::PieceKind::Text || piece.kind == Sql::PieceKind::Value) {
+            value = boundValue(out.text, value);
+        }
+        out.values.append(driver.toStorage(value));
+        out.text += QLatin1Char('?');
+    }
+    if (statement.rowLimit() > 0)
+        out.text = driver.withLimit(out.text, statement.rowLimit());
+    return out;
+}
+
 QSqlQuery Database::prepare(const Sql &statement, bool forwardOnly)
 {
     checkIdentifiers(statement);
-    QString text = statement.preparedText();
-    if (statement.rowLimit() > 0)
-        text = driver_->withLimit(text, statement.rowLimit());
+    beforeStatement();
+    const Prepared p = prepared(statement, *driver_);
     QSqlQuery query(handle());
     query.setForwardOnly(forwardOnly);
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!query.prepare(text))
+    if (!query.prepare(p.text))
         throw DbError(errorText(query.lastError(), displayText(statement)));
-    for (const QVariant &v : statement.boundValues())
-        query.addBindValue(driver_->toStorage(v));
+    for (const QVariant &v : p.values)
+        query.addBindValue(v);
     return query;
 }
 
@@ -153,7 +199,13 @@ Rows Database::select(const Sql &statement, bool forwardOnly)
 {
     QSqlQuery query = prepare(statement, forwardOnly);
     run(query, displayText(statement));
-    return Rows(std::move(query), *driver_, statement.declaredKinds());
+    Rows rows(std::move(query), *driver_, statement.declaredKinds());
+    if (driver_->unfinishedReads() != Driver::UnfinishedReads::Harmless) {
+        if (reads_.size() >= 64)
+            std::erase_if(reads_, [](const auto &read) { return read.expired(); });
+        reads_.push_back(rows.state());
+    }
+    return rows;
 }
 
 int Database::exec(const Sql &statement)
@@ -180,27 +232,135 @@ QVariant Database::insert(const QString &table, const Fields &fields, const QStr
                        .arg(table, joined(fields, {}), marks.join(QLatin1Char(',')));
     if (!returning.isEmpty())
         text = driver_->insertReturning(text, returning);
+    beforeStatement();
     QSqlQuery query(handle());
     query.setForwardOnly(true);
     if (!query.prepare(text))
         throw DbError(errorText(query.lastError(), text));
     for (const auto &f : fields)
-        query.addBindValue(driver_->toStorage(f.second));
+        query.addBindValue(driver_->toStorage(fieldValue(f.first, f.second)));
     run(query, text);
     if (!returning.isEmpty() && query.next())
         return query.value(0);
     return {};
 }
 
-int Database::update(const QString &table, const Fields &fields, const Sql &where)
+Sql Database::updateStatement(const QString &table, const Fields &fields) const
 {
     Sql statement = Sql::fixed(QStringLiteral("update %1 set ").arg(table));
     for (qsizetype i = 0; i < fields.size(); ++i) {
         statement += Sql::fixed(QString(i ? QStringLiteral(",") : QString()) + fields[i].first + QStringLiteral("="));
-        statement += Sql::value(fields[i].second);
+        statement += Sql::value(fieldValue(fields[i].first, fields[i].second));
     }
-    statement += where;
-    return exec(statement);
+    return statement;
+}
+
+int Database::update(const QString &table, const Fields &fields, const Sql &where)
+{
+    return exec(updateStatement(table, fields) + where);
+}
+
+Sql Database::identityCondition(const QString &table, const QVariant &rowId) const
+{
+    if (!hasTable(table))
+        throw DbError(QStringLiteral("无效的表名: %1").arg(table));
+    return Sql::fixed(QStringLiteral(" where %1=").arg(rowIdentity(table))) + Sql::value(rowId);
+}
+
+// One change that must touch exactly one row, undone (alone) when it does not.
+void Database::changeOne(const Sql &statement, const QString &verb)
+{
+    std::optional<Transaction> own;
+    if (!inTransaction())
+        own.emplace(*this);
+    Savepoint change(*this);
+    const int rows = exec(statement);
+    if (rows == 0)
+        throw DbError(QStringLiteral("该记录已不存在 (可能已被其他用户删除), 未%1。").arg(verb));
+    if (rows != 1)
+        throw DbError(QStringLiteral("条件匹配多条记录 (%1 条), 未%2。").arg(rows).arg(verb));
+    change.release();
+    if (own)
+        own->commit();
+}
+
+void Database::updateRow(const QString &table, const QVariant &rowId, const Fields &fields)
+{
+    updateOne(table, fields, identityCondition(table, rowId));
+}
+
+void Database::deleteRow(const QString &table, const QVariant &rowId)
+{
+    deleteOne(table, identityCondition(table, rowId));
+}
+
+void Database::updateOne(const QString &table, const Fields &fields, const Sql &where)
+{
+    changeOne(updateStatement(table, fields) + where, QStringLiteral("保存"));
+}
+
+void Database::deleteOne(const QString &table, const Sql &where)
+{
+    changeOne(Sql::fixed(QStringLiteral("delete from %1").arg(table)) + where, QStringLiteral("删除"));
+}
+
+// --- transactions -----------------------------------------------------------------------------
+
+void Database::control(const QString &statement)
+{
+    beforeStatement();
+    QSqlQuery query(handle());
+    if (!query.exec(statement))
+        throw DbError(errorText(query.lastError(), statement));
+}
+
+// Takes the rest of this connection's unfinished selects into memory, where the engine would
+// otherwise let them hold a snapshot or cut them short; their Rows read on from there.
+void Database::endReads()
+{
+    for (const auto &read : reads_)
+        if (const auto state = read.lock(); state && Rows::isUnfinished(*state))
+            Rows::buffer(*state);
+    reads_.clear();
+}
+
+void Database::beforeStatement()
+{
+    if (driver_->unfinishedReads() == Driver::UnfinishedReads::EndAtNextStatement)
+        endReads();
+}
+
+void Database::beginTransaction()
+{
+    if (driver_->unfinishedReads() != Driver::UnfinishedReads::Harmless)
+        endReads();
+    const QString begin = driver_->beginStatement();
+    if (!begin.isEmpty()) {
+        control(begin);
+        return;
+    }
+    QSqlDatabase db = handle();
+    if (!db.transaction())
+        throw DbError(errorText(db.lastError(), QStringLiteral("begin transaction")));
+}
+
+void Database::commitTransaction()
+{
+    beforeStatement();
+    QSqlDatabase db = handle();
+    if (!db.commit()) {
+        const QSqlError error = db.lastError();
+        rollbackTransaction();
+        throw DbError(errorText(error, QStringLiteral("commit")));
+    }
+    spoiled_ = false;
+}
+
+void Database::rollbackTransaction() noexcept
+{
+    beforeStatement();
+    handle().rollback();
+    spoiled_ = false;
 }
 
 } // namespace db

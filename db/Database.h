@@ -12,14 +12,22 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <vector>
 
 namespace db {
 
 // Column name and value of a row to insert or update; Money, QDate, bool, numbers and texts.
+// A money column takes Money, a whole number, a floating value or an amount text ("12.5",
+// "1,234.50") and stores that amount on every engine; anything else is refused (db/Amounts.h).
 using Fields = QList<QPair<QString, QVariant>>;
 
 // One open connection. Every statement goes through here: values bound, failures thrown as
 // DbError with the database's text.
+//
+// The embedded SQLite file is opened in WAL mode with a busy timeout, and transactions begin
+// IMMEDIATE: a second desk on the same machine waits for the first instead of failing with
+// "database is locked". Desks on several machines share a server database, never a file on a
+// network share.
 class Database {
 public:
     // Opens the connection; throws DbError when it cannot be opened. `kind` is the DatabaseKind
@@ -36,7 +44,8 @@ public:
     QSqlDatabase handle() const;
     QString connectionName() const { return name_; }
 
-    // A select: the rows, positioned before the first.
+    // A select: the rows, positioned before the first. A contains-search (Sql::like) ignores
+    // letter case on every engine.
     Rows select(const Sql &statement, bool forwardOnly = true);
     // A statement without rows; the number of rows it touched.
     int exec(const Sql &statement);
@@ -44,6 +53,20 @@ public:
     QVariant insert(const QString &table, const Fields &fields, const QString &returning = {});
     // update table set column=?, ... + where; the number of rows touched.
     int update(const QString &table, const Fields &fields, const Sql &where);
+
+    // Edits or deletes exactly one row: the row whose rowIdentity(table) is rowId (as read
+    // from a list), even after another desk changed it. When that would change no row (another
+    // desk deleted it) or several, the change is undone and DbError says so in Chinese. Inside
+    // a Transaction only this change is undone.
+    void updateRow(const QString &table, const QVariant &rowId, const Fields &fields);
+    void deleteRow(const QString &table, const QVariant &rowId);
+    // The same for the one row a condition names (" where 读者编号=..."): where the program
+    // treats a column as identifying without the database enforcing it.
+    void updateOne(const QString &table, const Fields &fields, const Sql &where);
+    void deleteOne(const QString &table, const Sql &where);
+
+    // Whether a Transaction is open on this connection.
+    bool inTransaction() const { return transactionDepth_ > 0; }
 
     QString displayText(const Sql &statement) const { return statement.displayText(kind_); }
     // Table and column names of this database, for names a user may type.
@@ -55,7 +78,8 @@ public:
     // another desk updates the row.
     QString rowIdentity(const QString &table) const;
 
-    // Around a file copy of the embedded database.
+    // Around a file copy of the embedded database: close() first writes every change into the
+    // file itself (the WAL checkpoint), so that the copy is whole.
     void close();
     void reopen();
 
@@ -64,15 +88,33 @@ public:
     void run(QSqlQuery &query, const QString &what);
 
 private:
+    friend class Transaction;
+    friend class Savepoint;
+
     void open();
     void checkIdentifiers(const Sql &statement) const;
     const QSet<QString> &schemaNames() const;
+    Sql updateStatement(const QString &table, const Fields &fields) const;
+    Sql identityCondition(const QString &table, const QVariant &rowId) const;
+    void changeOne(const Sql &statement, const QString &verb);
+
+    // Transactions and savepoints (Transaction.h).
+    void control(const QString &statement);
+    void beginTransaction();
+    void endReads();
+    void beforeStatement();
+    void commitTransaction();
+    void rollbackTransaction() noexcept;
 
     ConnectionSpec spec_;
     QString kind_;
     std::unique_ptr<Driver> driver_;
     QString name_;
     mutable QSet<QString> schemaNames_;
+    std::vector<std::weak_ptr<Rows::State>> reads_; // selects that may be unfinished (Rows)
+    int transactionDepth_ = 0;
+    bool spoiled_ = false; // a nested Transaction ended without commit
+    int savepoints_ = 0;
 };
 
 // The text of a failed query for the general error display.

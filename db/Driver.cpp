@@ -101,6 +101,10 @@ QString SqliteDriver::insertReturning(const QString &insert, const QString &colu
     return insert + QStringLiteral(" returning ") + column;
 }
 
+// A write transaction takes the write lock at its start: a deferred one that read first could not
+// wait for another writer (SQLite refuses at once, to avoid a deadlock).
+QString SqliteDriver::beginStatement() const { return QStringLiteral("begin immediate"); }
+
 // Money is kept as integer ten-thousandths: exact in sums and in balance updates.
 QVariant SqliteDriver::toStorage(const QVariant &value) const
 {

@@ -32,6 +32,25 @@ public:
     virtual QString insertReturning(const QString &insert, const QString &column) const = 0;
     virtual bool returnsInsertedId() const { return true; }
 
+    // The operator of a contains-search that ignores letter case, as it does on SQLite (ASCII)
+    // and Access: "like", "ilike" on PostgreSQL.
+    virtual QString likeOperator() const { return QStringLiteral("like"); }
+
+    // What an unfinished select (rows left to read) does to its connection, see Rows.
+    enum class UnfinishedReads {
+        Harmless,
+        BlockWrites,        // SQLite: its read snapshot can keep a write transaction from beginning
+        EndAtNextStatement, // PostgreSQL, SQL Server: the next statement on the connection cuts it short
+    };
+    virtual UnfinishedReads unfinishedReads() const { return UnfinishedReads::Harmless; }
+
+    // Transactions. The statement that begins one, or empty for the Qt driver's own way.
+    virtual QString beginStatement() const { return {}; }
+    virtual QString savepoint(const QString &name) const { return QStringLiteral("savepoint ") + name; }
+    // Empty where the engine has nothing to release.
+    virtual QString releaseSavepoint(const QString &name) const { return QStringLiteral("release savepoint ") + name; }
+    virtual QString rollbackToSavepoint(const QString &name) const { return QStringLiteral("rollback to savepoint ") + name; }
+
     // A bound value as the engine stores it (money needs this; other values pass).
     virtual QVariant toStorage(const QVariant &value) const;
     virtual Money moneyFromStorage(const QVariant &stored) const;
@@ -56,6 +75,8 @@ public:
     void configure(QSqlDatabase &db, const ConnectionSpec &spec) const override;
     QString withLimit(const QString &statement, int rows) const override;
     QString insertReturning(const QString &insert, const QString &column) const override;
+    QString beginStatement() const override;
+    UnfinishedReads unfinishedReads() const override { return UnfinishedReads::BlockWrites; }
     QVariant toStorage(const QVariant &value) const override;
     Money moneyFromStorage(const QVariant &stored) const override;
 };
@@ -68,6 +89,9 @@ public:
     QString withLimit(const QString &statement, int rows) const override;
     QString insertReturning(const QString &insert, const QString &column) const override;
     QString orderTerm(const QString &expression, bool descending) const override;
+    QString likeOperator() const override { return QStringLiteral("ilike"); }
+    // Forward-only results come row by row (libpq's single-row mode).
+    UnfinishedReads unfinishedReads() const override { return UnfinishedReads::EndAtNextStatement; }
 };
 
 class MssqlDriver : public Driver {
@@ -80,6 +104,11 @@ public:
     QString quoteIdentifier(const QString &name) const override;
     QString paged(const QString &statement, const QString &orderBy, qint64 offset, int rows) const override;
     QString castToText(const QString &expression) const override;
+    // One active statement per connection (no MARS over FreeTDS).
+    UnfinishedReads unfinishedReads() const override { return UnfinishedReads::EndAtNextStatement; }
+    QString savepoint(const QString &name) const override { return QStringLiteral("save transaction ") + name; }
+    QString releaseSavepoint(const QString &) const override { return {}; }
+    QString rollbackToSavepoint(const QString &name) const override { return QStringLiteral("rollback transaction ") + name; }
 };
 
 } // namespace db

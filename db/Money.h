@@ -20,9 +20,14 @@ public:
     static constexpr Money fromRaw(std::int64_t tenThousandths) { Money m; m.raw_ = tenThousandths; return m; }
     static constexpr Money fromInt(std::int64_t units) { return fromRaw(units * Scale); }
     static Money fromDouble(double value);
-    // Parses "12", "-3.5", "0.1234", "1,234.50", "¥12.30"; nullopt for anything else or for more
-    // than four decimals that are not zeros.
+    // Parses "12", "-3.5", "0.1234", "1,234.50", "¥12.30"; nullopt for anything else: more than
+    // four decimals that are not zeros, separators that do not group thousands ("1,2,3"), an
+    // amount beyond the range of ten-thousandths in 64 bits.
     static std::optional<Money> parse(const QString &text);
+    // An amount as a caller hands it over to be stored: Money, a whole number of yuan, a floating
+    // value (to the nearest ten-thousandth) or a text that parse() accepts; nullopt for anything
+    // else, also for a number out of range. Null stays for the caller to handle.
+    static std::optional<Money> fromAmount(const QVariant &value);
     // Reads a money value as any engine hands it back (integer ten-thousandths from SQLite are
     // not handled here: see the drivers), numbers and decimal texts.
     static Money fromVariant(const QVariant &value);

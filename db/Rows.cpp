@@ -6,26 +6,89 @@
 namespace db {
 
 Rows::Rows(QSqlQuery query, const Driver &driver, QHash<QString, ColumnKind> declaredKinds)
-    : query_(std::move(query)), driver_(&driver), declared_(std::move(declaredKinds))
+    : d_(std::make_shared<State>()), driver_(&driver), declared_(std::move(declaredKinds))
 {
+    d_->query = std::move(query);
+}
+
+bool Rows::next()
+{
+    if (!d_->buffered)
+        return d_->query.next();
+    d_->at = std::min(d_->at + 1, d_->rows.size());
+    return d_->at < d_->rows.size();
+}
+
+bool Rows::first()
+{
+    if (!d_->buffered)
+        return d_->query.first();
+    d_->at = 0;
+    return !d_->rows.isEmpty();
+}
+
+bool Rows::isValid() const
+{
+    return d_->buffered ? d_->at >= 0 && d_->at < d_->rows.size() : d_->query.isValid();
+}
+
+QSqlRecord Rows::record() const
+{
+    if (!d_->buffered)
+        return d_->query.record();
+    return isValid() ? d_->rows.at(d_->at) : d_->columns;
+}
+
+bool Rows::isUnfinished() const { return isUnfinished(*d_); }
+
+bool Rows::isUnfinished(const State &s)
+{
+    return !s.buffered && s.query.isActive() && s.query.isSelect() && s.query.at() != QSql::AfterLastRow;
+}
+
+void Rows::buffer() { buffer(*d_); }
+
+void Rows::buffer(State &s)
+{
+    if (s.buffered)
+        return;
+    s.columns = s.query.record();
+    for (int i = 0; i < s.columns.count(); ++i)
+        s.columns.setValue(i, QVariant());
+    const bool onRow = s.query.isValid();
+    if (onRow)
+        s.rows.append(s.query.record());
+    if (s.query.isActive() && s.query.at() != QSql::AfterLastRow)
+        while (s.query.next())
+            s.rows.append(s.query.record());
+    s.at = onRow ? 0 : -1;
+    s.query.finish();
+    s.buffered = true;
+}
+
+QVariant Rows::raw(int index) const
+{
+    if (!d_->buffered)
+        return d_->query.value(index);
+    return isValid() ? d_->rows.at(d_->at).value(index) : QVariant();
 }
 
 ColumnKind Rows::kindOf(int index) const
 {
-    const QString name = query_.record().fieldName(index);
+    const QString name = record().fieldName(index);
     const auto found = declared_.constFind(name.toLower());
     return found != declared_.constEnd() ? *found : columnKind(name);
 }
 
 int Rows::index(const QString &column) const
 {
-    const int i = query_.record().indexOf(column);
+    const int i = record().indexOf(column);
     if (i < 0)
         throw DbError(QStringLiteral("字段不存在: %1").arg(column));
     return i;
 }
 
-QVariant Rows::value(const QString &column) const { return query_.value(index(column)); }
+QVariant Rows::value(const QString &column) const { return raw(index(column)); }
 
 QString Rows::text(const QString &column) const
 {
@@ -47,7 +110,7 @@ QVariant Rows::typed(int index) const
 
 QVariant Rows::typed(int index, ColumnKind kind) const
 {
-    const QVariant v = query_.value(index);
+    const QVariant v = raw(index);
     if (v.isNull())
         return {};
     switch (kind) {

@@ -43,6 +43,8 @@ Sql Sql::value(const QVariant &value)
     return s;
 }
 
+Sql Sql::money(Money amount) { return value(QVariant::fromValue(amount)); }
+
 Sql Sql::identifier(const QString &name)
 {
     Sql s;

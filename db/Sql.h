@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Money.h"
 #include "db/Schema.h"
 
 #include <QDate>
@@ -44,6 +45,13 @@ public:
     static Sql like(const QString &value);
     // A bound number, money or truth value; shown as its plain literal.
     static Sql value(const QVariant &value);
+    // A bare floating number says nothing of what it is: an amount enters as money(), anything
+    // else as value(QVariant(x)).
+    template <class T>
+        requires std::is_floating_point_v<T>
+    static Sql value(T) = delete;
+    // A bound amount, exact on every engine: "update 读者库 set 卡内金额=卡内金额+" + Sql::money(m).
+    static Sql money(Money amount);
     // A table or column name a user may type; the database checks it against its schema.
     static Sql identifier(const QString &name);
 
@@ -84,6 +92,11 @@ static_assert(!std::is_convertible_v<QString, Sql>, "a run-time text must enter 
 static_assert(!std::is_convertible_v<const char *, Sql>, "only literals join a statement implicitly");
 static_assert(!std::is_convertible_v<QLatin1String, Sql>, "only literals join a statement implicitly");
 static_assert(std::is_convertible_v<const char (&)[7], Sql>, "literals join a statement");
+template <class T>
+concept BindsAsValue = requires(T v) { Sql::value(v); };
+static_assert(!BindsAsValue<double> && !BindsAsValue<float>, "an amount is bound as Sql::money");
+static_assert(BindsAsValue<int> && BindsAsValue<qint64> && BindsAsValue<bool> && BindsAsValue<QVariant>,
+              "whole numbers, truth values and variants bind as values");
 
 // Inserts "top N " after the leading select (and distinct) of a statement's text.
 QString insertTop(const QString &statement, const QString &topClause);

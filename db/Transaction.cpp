@@ -2,29 +2,22 @@
 
 #include "db/Database.h"
 #include "db/DbError.h"
-
-#include <QHash>
-#include <QSqlError>
+#include "db/Driver.h"
 
 namespace db {
 
-// Depth per connection, so that an operation calling another joins its transaction.
-static QHash<QString, int> &depths()
+static QString spoiledMessage()
 {
-    static QHash<QString, int> d;
-    return d;
+    return QStringLiteral("操作的一部分没有完成, 整个操作已撤销, 未保存。");
 }
 
 Transaction::Transaction(Database &db) : db_(db)
 {
-    int &depth = depths()[db.connectionName()];
-    if (depth == 0) {
-        QSqlDatabase handle = db.handle();
-        if (!handle.transaction())
-            throw DbError(errorText(handle.lastError(), QStringLiteral("begin transaction")));
+    if (db.transactionDepth_ == 0) {
+        db.beginTransaction();
         owner_ = true;
     }
-    ++depth;
+    ++db.transactionDepth_;
 }
 
 void Transaction::commit()
@@ -32,26 +25,67 @@ void Transaction::commit()
     if (done_)
         return;
     done_ = true;
-    int &depth = depths()[db_.connectionName()];
-    --depth;
-    if (owner_) {
-        QSqlDatabase handle = db_.handle();
-        if (!handle.commit()) {
-            const QSqlError error = handle.lastError();
-            handle.rollback();
-            throw DbError(errorText(error, QStringLiteral("commit")));
-        }
+    --db_.transactionDepth_;
+    if (db_.spoiled_) {
+        if (owner_)
+            db_.rollbackTransaction();
+        throw DbError(spoiledMessage());
     }
+    if (owner_)
+        db_.commitTransaction();
 }
 
 Transaction::~Transaction()
 {
     if (done_)
         return;
-    int &depth = depths()[db_.connectionName()];
-    --depth;
+    --db_.transactionDepth_;
     if (owner_)
-        db_.handle().rollback();
+        db_.rollbackTransaction();
+    else
+        db_.spoiled_ = true;
+}
+
+Savepoint::Savepoint(Database &db) : db_(db)
+{
+    if (!db.inTransaction())
+        throw DbError(QStringLiteral("保存点只能在事务之中"));
+    name_ = QStringLiteral("lb_part_%1").arg(++db.savepoints_);
+    db.control(db.driver().savepoint(name_));
+    spoiledBefore_ = db.spoiled_;
+}
+
+void Savepoint::rollBack() noexcept
+{
+    try {
+        db_.control(db_.driver().rollbackToSavepoint(name_));
+        const QString release = db_.driver().releaseSavepoint(name_);
+        if (!release.isEmpty())
+            db_.control(release);
+    } catch (const DbError &) {
+        // The transaction itself is gone (a lost connection): its owner's rollback says so.
+    }
+    db_.spoiled_ = spoiledBefore_;
+}
+
+void Savepoint::release()
+{
+    if (done_)
+        return;
+    done_ = true;
+    if (db_.spoiled_ && !spoiledBefore_) {
+        rollBack();
+        throw DbError(spoiledMessage());
+    }
+    const QString release = db_.driver().releaseSavepoint(name_);
+    if (!release.isEmpty())
+        db_.control(release);
+}
+
+Savepoint::~Savepoint()
+{
+    if (!done_)
+        rollBack();
 }
 
 } // namespace db

@@ -1,5 +1,6 @@
 #include "tools/CsvImport.h"
 
+#include "common/Platform.h"
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/Driver.h"
@@ -172,7 +173,7 @@ std::optional<QDate> parseDate(const QString &text, bool *twoDigitYear)
         int year = m.captured(3).toInt();
         if (m.captured(3).size() == 2) {
             // The export lost the century: take the latest year that is not in the future.
-            const int thisYear = QDate::currentDate().year();
+            const int thisYear = Platform::instance().today().year();
             year += (thisYear / 100) * 100;
             if (year > thisYear)
                 year -= 100;
@@ -385,8 +386,8 @@ private:
 void removeCreated(const db::ConnectionSpec &spec)
 {
     if (spec.engine == db::Engine::SQLite) {
-        QFile::remove(spec.file);
-        QFile::remove(spec.file + QStringLiteral("-journal"));
+        for (const char *suffix : {"", "-journal", "-wal", "-shm"})
+            QFile::remove(spec.file + QLatin1String(suffix));
         return;
     }
     try {

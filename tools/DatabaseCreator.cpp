@@ -15,7 +15,7 @@ static void initSchemaResource() { Q_INIT_RESOURCE(schema); }
 
 namespace tools {
 
-static QString schemaFileName(db::Engine engine)
+QString schemaFileName(db::Engine engine)
 {
     switch (engine) {
     case db::Engine::SQLite:
@@ -60,6 +60,8 @@ static void createTables(const db::ConnectionSpec &spec)
         driver->configure(raw, spec);
         if (!raw.open())
             throw db::DbError(db::errorText(raw.lastError(), {}));
+        if (spec.engine == db::Engine::SQLite) // as every connection will open it (db::Database)
+            QSqlQuery(raw).exec(QStringLiteral("pragma journal_mode = wal"));
         const bool transactional = spec.engine != db::Engine::SqlServer;
         if (transactional)
             raw.transaction();
@@ -120,7 +122,8 @@ void createDatabase(const db::ConnectionSpec &spec)
         insertRequiredRows(database);
     } catch (...) {
         if (spec.engine == db::Engine::SQLite)
-            QFile::remove(spec.file);
+            for (const char *suffix : {"", "-wal", "-shm"})
+                QFile::remove(spec.file + QLatin1String(suffix));
         throw;
     }
 }

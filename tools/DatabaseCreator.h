@@ -7,6 +7,8 @@
 
 namespace tools {
 
+// The name of an engine's schema file under db/schema, without ".sql": sqlite, postgresql, mssql.
+QString schemaFileName(db::Engine engine);
 // The statements of an engine's schema file.
 QStringList schemaStatements(db::Engine engine);
 

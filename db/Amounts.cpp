@@ -1,0 +1,91 @@
+#include "db/Amounts.h"
+
+#include "db/DbError.h"
+#include "db/Money.h"
+#include "db/Schema.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace db {
+
+namespace {
+
+enum class Slot { None, Comparison, Amount };
+
+QVariant toAmount(const QString &column, const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return value;
+    if (const auto amount = Money::fromAmount(value))
+        return QVariant::fromValue(*amount);
+    throw DbError(QStringLiteral("%1 的值 \"%2\" 不是金额 (最多四位小数)").arg(column, value.toString()));
+}
+
+// "insert into 图书 (编号, 价格) values (?, " -> 价格: the column whose value comes next.
+QString insertColumn(const QString &before)
+{
+    static const QRegularExpression insert(
+        QStringLiteral("^\\s*insert\\s+into\\s+\\S+\\s*\\(([^()]*)\\)\\s*values\\s*\\(([^()]*)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = insert.match(before);
+    if (!m.hasMatch())
+        return {};
+    const QStringList columns = m.captured(1).split(QLatin1Char(','));
+    const qsizetype position = m.captured(2).count(QLatin1Char(','));
+    return position < columns.size() ? columns.at(position).trimmed() : QString();
+}
+
+Slot slotOf(const QString &before, QString *column)
+{
+    // A column name (bare, quoted or qualified) and the operator right before the value.
+    static const QRegularExpression operand(
+        QStringLiteral("([\\p{L}\\p{N}_]+)[\"\\]`]?\\s*(<>|!=|<=|>=|=|<|>|\\+|-)\\s*$"));
+    static const QRegularExpression update(QStringLiteral("^\\s*update\\s"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression where(QStringLiteral("\\bwhere\\b"), QRegularExpression::CaseInsensitiveOption);
+    const auto m = operand.match(before);
+    if (!m.hasMatch()) {
+        *column = insertColumn(before);
+        return column->isEmpty() ? Slot::None : Slot::Amount;
+    }
+    *column = m.captured(1);
+    const QString op = m.captured(2);
+    if (op == QLatin1String("+") || op == QLatin1String("-"))
+        return Slot::Amount;
+    if (op == QLatin1String("=") && update.match(before).hasMatch() && !where.match(before).hasMatch())
+        return Slot::Amount; // in the set list
+    return Slot::Comparison;
+}
+
+bool isWholeNumber(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QVariant fieldValue(const QString &column, const QVariant &value)
+{
+    return columnKind(column) == ColumnKind::Money ? toAmount(column, value) : value;
+}
+
+QVariant boundValue(const QString &textBefore, const QVariant &value)
+{
+    QString column;
+    const Slot slot = slotOf(textBefore, &column);
+    if (slot == Slot::None || columnKind(column) != ColumnKind::Money)
+        return value;
+    if (slot == Slot::Comparison && isWholeNumber(value))
+        return value;
+    return toAmount(column, value);
+}
+
+} // namespace db

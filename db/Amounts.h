@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+namespace db {
+
+// Money columns meet the values a caller hands over in two places: the fields of an insert or an
+// update, and the values bound beside a money column in a statement of the program's own
+// ("update 读者库 set 卡内金额=卡内金额+?"). Both take the amount the caller meant, whatever its
+// type (Money, a whole number of yuan, a floating value, a text such as "12.5"), so that every
+// engine stores it exact; SQLite keeps money as integer ten-thousandths and would otherwise take
+// 12.5 for 0.0013.
+
+// The value for a column: an amount for a money column (DbError naming the column when it is
+// not one), anything else as it is. Null stays null.
+QVariant fieldValue(const QString &column, const QVariant &value);
+
+// A value bound after `textBefore`, the statement's prepared text up to its "?". Where it meets a
+// money column as an amount (after "卡内金额+", "卡内金额-", "set 价格=", or in the values of
+// "insert into 图书 (编号, 价格) values (?, ?)") it becomes Money like a field. Where it is
+// compared with one ("价格 >= ?", "lb_grid.价格 = ?") a floating value or a text becomes Money,
+// but a whole number stays as it is: it is how SQLite hands a stored amount back, and the grid
+// seeks with what it read. A factor ("租金*?") is never an amount. Compare amounts with
+// Sql::money.
+QVariant boundValue(const QString &textBefore, const QVariant &value);
+
+} // namespace db
