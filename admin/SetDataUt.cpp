@@ -149,25 +149,18 @@ QString TSetDataFm::serverProvider() const
     return RadioButton3->isChecked() ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLOLEDB.1");
 }
 
-// A value of a connection text as the parser reads it back: between double quotes, an inner
-// double quote doubled, when it holds a delimiter.
-static QString connectionValue(const QString &value)
-{
-    if (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('\'')) && !value.contains(QLatin1Char('"')))
-        return value;
-    QString quoted = value;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 void TSetDataFm::Button1Click()
 {
     // A connection that is still open from an earlier test is closed first.
     testConnection_.reset();
-    testText_ = QStringLiteral("Provider=") + serverProvider() + QStringLiteral(";Password=")
-        + connectionValue(Edit4->text()) + QStringLiteral(";Persist Security Info=True;User ID=")
-        + connectionValue(Edit3->text()) + QStringLiteral(";Initial Catalog=") + connectionValue(Edit2->text())
-        + QStringLiteral(";Data Source=") + connectionValue(Edit1->text()) + QStringLiteral(";");
+    // Values holding ; or a quote are quoted, so that the parser reads them back as typed.
+    testText_ = db::connectionText({{QStringLiteral("Provider"), serverProvider()},
+                                    {QStringLiteral("Password"), Edit4->text()},
+                                    {QStringLiteral("Persist Security Info"), QStringLiteral("True")},
+                                    {QStringLiteral("User ID"), Edit3->text()},
+                                    {QStringLiteral("Initial Catalog"), Edit2->text()},
+                                    {QStringLiteral("Data Source"), Edit1->text()}})
+        + QStringLiteral(";");
     Platform::instance().message(testText_);
     try {
         db::ConnectionSpec spec = db::parseConnectionText(testText_, QString());
@@ -187,7 +180,8 @@ QString TSetDataFm::embeddedConnectionText() const
         // Inside the program folder the name stays relative, so the folder can move.
         const QString relative = QDir(programFolder()).relativeFilePath(newFile_);
         const QString source = relative.startsWith(QLatin1String("..")) ? newFile_ : relative;
-        return QStringLiteral("Provider=SQLite;Data Source=") + connectionValue(source);
+        return db::connectionText({{QStringLiteral("Provider"), QStringLiteral("SQLite")},
+                                   {QStringLiteral("Data Source"), source}});
     }
     // Without csaccess the embedded choice would lead nowhere at the next start.
     const IniFile *ini = Session::instance().ini;

@@ -85,6 +85,7 @@ void TstExport::addBooks(db::Database &database)
 void TstExport::typedCellsAndOrder()
 {
     QFETCH(int, engine);
+    LIBRARY_CHECK_ENGINE(engine);
     TestLibrary library(static_cast<TestLibrary::EngineChoice>(engine));
     addBooks(library.db());
     const QString path = tmp_.filePath(QStringLiteral("typed.xlsx"));

@@ -69,6 +69,7 @@ struct Tally {
 void TstTools::generatedLibraryIsConsistent()
 {
     QFETCH(int, engine);
+    LIBRARY_CHECK_ENGINE(engine);
     TestLibrary library(static_cast<TestLibrary::EngineChoice>(engine));
     db::Database &database = library.db();
     tools::GeneratorOptions options;
@@ -311,6 +312,7 @@ void TstTools::twoDigitYearsFollowTheProgramClock()
 void TstTools::importReplacesRequiredRowsAndKeepsIds()
 {
     QFETCH(int, engine);
+    LIBRARY_CHECK_ENGINE(engine);
     TestLibrary library(static_cast<TestLibrary::EngineChoice>(engine));
     db::Database &database = library.db();
     const tools::CsvImportReport report = tools::CsvImport(database).load(fixture(QStringLiteral("good")));
@@ -349,6 +351,7 @@ void TstTools::importReplacesRequiredRowsAndKeepsIds()
 void TstTools::failedLoadChangesNothing()
 {
     QFETCH(int, engine);
+    LIBRARY_CHECK_ENGINE(engine);
     TestLibrary library(static_cast<TestLibrary::EngineChoice>(engine));
     db::Database &database = library.db();
     QVERIFY_THROWS_EXCEPTION(db::DbError, tools::CsvImport(database).load(fixture(QStringLiteral("bad-money"))));
