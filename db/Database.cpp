@@ -23,7 +23,9 @@ static QString nextConnectionName()
 
 QString errorText(const QSqlError &error, const QString &statement)
 {
-    QString text = error.databaseText().trimmed();
+    // libpq indents its hint lines with tabs, which a message box shows ragged.
+    static const QRegularExpression indent(QStringLiteral("\n[ \t]+"));
+    QString text = error.databaseText().trimmed().replace(indent, QStringLiteral("\n"));
     const QString driverText = error.driverText().trimmed();
     if (text.isEmpty())
         text = driverText;

@@ -56,6 +56,7 @@ private slots:
     void uniqueBookNumberIsRefused_data() { engines_data(); }
     void uniqueBookNumberIsRefused();
     void identifiersAreCheckedAgainstSchema();
+    void errorTextIsReadable();
     void connectionText_data();
     void connectionText();
     void accessTextIsRefused();
@@ -1087,4 +1088,13 @@ void TstDb::schemaFilesDescribeOneSchema()
 }
 
 QTEST_GUILESS_MAIN(TstDb)
+// The server's hint lines come without their tab indent; the statement follows after a blank line.
+void TstDb::errorTextIsReadable()
+{
+    const QSqlError error(QStringLiteral("QPSQL: 无法连接"),
+                          QStringLiteral("connection refused\n\tIs the server running?"), QSqlError::ConnectionError);
+    QCOMPARE(db::errorText(error, QStringLiteral("select 1")),
+             QStringLiteral("connection refused\nIs the server running?\nQPSQL: 无法连接\n\nselect 1"));
+}
+
 #include "tst_db.moc"
