@@ -47,6 +47,8 @@ public:
     virtual QString paged(const QString &statement, const QString &orderBy, qint64 offset, int rows) const;
     // An expression as text, for a contains-search over any column.
     virtual QString castToText(const QString &expression) const;
+    // Whether "(a, b) > (?, ?)" compares row values: an index on (a, b) seeks on it.
+    virtual bool comparesRowValues() const { return true; }
 };
 
 class SqliteDriver : public Driver {
@@ -80,6 +82,7 @@ public:
     QString quoteIdentifier(const QString &name) const override;
     QString paged(const QString &statement, const QString &orderBy, qint64 offset, int rows) const override;
     QString castToText(const QString &expression) const override;
+    bool comparesRowValues() const override { return false; }
 };
 
 } // namespace db
