@@ -80,6 +80,7 @@ public:
     // The footer's value: the count as qint64, or the sum typed by the column (Money exact).
     QVariant footerValue(const QString &field) const;
 
+    // The number of rows, counted now if the count is still to come.
     int rowCount() const;
     int currentRow() const;
     void setCurrentRow(int row);
