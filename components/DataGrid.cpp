@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 static constexpr int FilterValueLimit = 500;
@@ -52,6 +53,7 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent)
     header->setHighlightSections(false);
     header->setContextMenuPolicy(Qt::CustomContextMenu);
     view_->installEventFilter(this);
+    view_->viewport()->installEventFilter(this);
 
     footer_ = new GridFooter(header, this);
     auto *layout = new QVBoxLayout(this);
@@ -228,7 +230,27 @@ void DataGrid::afterReset(int row)
     setCurrentRow(row);
     if (row < 0)
         emit currentRowChanged(-1);
+    scheduleTotals();
     emit rowsChanged();
+}
+
+// The count and the sums wait for the first screen: they start after the view's next paint, or
+// from the event loop when nothing is shown. (A zero timer alone would run before a new window's
+// first paint, which Qt posts at low priority.)
+void DataGrid::scheduleTotals()
+{
+    totalsAfterPaint_ = false;
+    if (model_->totalsKnown())
+        return;
+    if (view_->viewport()->isVisible())
+        totalsAfterPaint_ = true;
+    else
+        QTimer::singleShot(0, this, [this] { countNow(); });
+}
+
+void DataGrid::countNow()
+{
+    guarded([this] { model_->ensureTotals(); })();
 }
 
 // Footers still being counted show an ellipsis; asking for their text here would count at once.
@@ -431,6 +453,10 @@ db::Sql DataGrid::resultStatement() const { return isOpen() ? model_->query().re
 
 bool DataGrid::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == view_->viewport() && event->type() == QEvent::Paint && totalsAfterPaint_) {
+        totalsAfterPaint_ = false;
+        QTimer::singleShot(0, this, [this] { countNow(); });
+    }
     if (watched == view_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && currentRow() >= 0) {

@@ -120,6 +120,8 @@ private:
     void reload();
     void reorder();
     void afterReset(int row);
+    void scheduleTotals();
+    void countNow();
     void updateFooter();
     void headingClicked(int section);
     void headingMenu(const QPoint &at);
@@ -129,6 +131,7 @@ private:
     db::Sql select_;
     QString keyTable_;
     bool showUnlisted_ = true;
+    bool totalsAfterPaint_ = false;
     QTableView *view_;
     GridModel *model_;
     GridFooter *footer_;

@@ -63,8 +63,6 @@ void GridModel::restart(bool recount)
         throw;
     }
     endResetModel();
-    if (totalsPending_)
-        QTimer::singleShot(0, this, guarded([this] { ensureTotals(); }));
 }
 
 void GridModel::close()

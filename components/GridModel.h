@@ -16,9 +16,10 @@ class Database;
 // Rows are fetched in chunks as the view asks for them: by keyset from a neighbouring chunk where
 // the grid carries a row identity, otherwise by offset from the nearer end of the order.
 // The first chunk is read at once; the row count and the footer sums (count(*) and sum() over
-// every row) follow from the event loop, so the first screen does not wait for them. Until then
-// rowCount() is the rows read so far. Every reset (sort, filter, refresh) drops the chunks; only
-// a change of the rows themselves (filter, refresh) counts and sums again.
+// every row) follow when ensureTotals() is called (the grid does so after its first screen), so
+// the first screen does not wait for them. Until then rowCount() is the rows read so far. Every
+// reset (sort, filter, refresh) drops the chunks; only a change of the rows themselves (filter,
+// refresh) counts and sums again.
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
 public:

@@ -88,6 +88,20 @@ QList<GridColumn> bookColumns()
             {.field = "简介", .visible = false}};
 }
 
+// Notes the paints of the widgets it watches; a test notes other events in `seen` in between.
+class EventOrder : public QObject {
+public:
+    QStringList seen;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            seen.append("paint");
+        return false;
+    }
+};
+
 // "field=text" of the grid's footers, for the fields of the "field=..." entries given.
 QStringList footerTexts(const DataGrid &grid, const QStringList &fields)
 {
@@ -478,6 +492,21 @@ void TstGrid::totalsFollowTheFirstScreen()
     grid.open(database, Sql("select 编号 from 图书 where 编号 like ") + Sql::like("N1"));
     QVERIFY(grid.model()->totalsKnown());
     QCOMPARE(grid.model()->rowCount(), 11 + 100);
+
+    // On screen, the rows are painted before anything is counted.
+    DataGrid shown;
+    shown.setColumns(bookColumns());
+    shown.resize(800, 300);
+    shown.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shown));
+    EventOrder order;
+    shown.view()->viewport()->installEventFilter(&order);
+    connect(&shown, &DataGrid::totalsChanged, &order, [&order] { order.seen.append("totals"); });
+    shown.open(database, Sql("select * from 图书"), "图书");
+    QTRY_VERIFY(shown.model()->totalsKnown());
+    QVERIFY(order.seen.contains("totals"));
+    QCOMPARE(order.seen.first(), QString("paint"));
+    QCOMPARE(shown.footer()->text(countColumn), QString::number(count + 1));
 }
 
 // More rows than several chunks, with ties and nulls: rows read page by page (keyset going
