@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 static constexpr int FilterValueLimit = 500;
@@ -52,6 +53,7 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent)
     header->setHighlightSections(false);
     header->setContextMenuPolicy(Qt::CustomContextMenu);
     view_->installEventFilter(this);
+    view_->viewport()->installEventFilter(this);
 
     footer_ = new GridFooter(header, this);
     auto *layout = new QVBoxLayout(this);
@@ -67,6 +69,10 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent)
             [this](const QModelIndex &current) { emit currentRowChanged(current.isValid() ? current.row() : -1); });
     connect(view_, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &index) { emit rowActivated(index.row()); });
+    connect(model_, &GridModel::totalsChanged, this, [this] {
+        updateFooter();
+        emit totalsChanged();
+    });
 }
 
 DataGrid::~DataGrid() = default;
@@ -76,6 +82,12 @@ void DataGrid::setColumns(const QList<GridColumn> &columns)
     config_ = columns;
     if (isOpen())
         open(*db_, select_, keyTable_);
+}
+
+void DataGrid::setShowUnlistedColumns(bool show)
+{
+    showUnlisted_ = show;
+    applyColumns();
 }
 
 bool DataGrid::isOpen() const { return model_->isOpen(); }
@@ -95,14 +107,18 @@ void DataGrid::run(db::Database &db, const db::Sql &select, const QString &keyTa
 {
     GridQuery query(db.driver(), select, keyTable, keyTable.isEmpty() ? QString() : db.rowIdentity(keyTable));
     QStringList names;
+    QHash<QString, db::ColumnKind> kinds; // as the statement declares them, else by name
     {
         db::Rows shape = db.select(query.shape());
         const QSqlRecord record = shape.record();
-        for (int i = 0; i < record.count(); ++i)
+        for (int i = 0; i < record.count(); ++i) {
             // The carried identity and the servers' hidden row identity are not the library's columns.
-            if (record.fieldName(i).compare(GridQuery::RowIdAlias, Qt::CaseInsensitive) != 0
-                && record.fieldName(i).compare(db.driver().rowIdColumn(), Qt::CaseInsensitive) != 0)
-                names.append(record.fieldName(i));
+            if (record.fieldName(i).compare(GridQuery::RowIdAlias, Qt::CaseInsensitive) == 0
+                || record.fieldName(i).compare(db.driver().rowIdColumn(), Qt::CaseInsensitive) == 0)
+                continue;
+            names.append(record.fieldName(i));
+            kinds.insert(record.fieldName(i), shape.kindOf(i));
+        }
     }
     query.setColumns(names);
     if (isOpen() && !query.column(sortField()).isEmpty())
@@ -116,13 +132,15 @@ void DataGrid::run(db::Database &db, const db::Sql &select, const QString &keyTa
         if (name.isEmpty() || listed.contains(name))
             continue;
         listed.insert(name);
-        columns.append({name, c.caption.isEmpty() ? c.field : c.caption, c.kind.value_or(db::columnKind(c.field))});
+        columns.append({name, c.caption.isEmpty() ? db::canonicalColumnName(c.field) : c.caption,
+                        c.kind.value_or(kinds.value(name))});
         if (c.footer == GridColumn::Footer::Sum)
             sums.append(name);
     }
+    // PostgreSQL hands back unquoted names in lower case; headings show them as the schema writes them.
     for (const QString &name : names)
         if (!listed.contains(name))
-            columns.append({name, name, db::columnKind(name)});
+            columns.append({name, db::canonicalColumnName(name), kinds.value(name)});
 
     db_ = &db;
     select_ = select;
@@ -132,6 +150,7 @@ void DataGrid::run(db::Database &db, const db::Sql &select, const QString &keyTa
     afterReset(model_->rowCount() > 0 ? 0 : -1);
 }
 
+// The row under a refresh: where the row of that identity now stands, else the same place.
 void DataGrid::refresh()
 {
     if (!isOpen())
@@ -140,6 +159,8 @@ void DataGrid::refresh()
     const int row = currentRow();
     reloadModel();
     int target = id.isValid() ? model_->rowOf(id) : -1;
+    if (target < 0 && row >= model_->rowCount())
+        model_->ensureTotals();
     if (target < 0)
         target = qMin(row, model_->rowCount() - 1);
     afterReset(target);
@@ -162,6 +183,18 @@ void DataGrid::reload()
     afterReset(model_->rowCount() > 0 ? 0 : -1);
 }
 
+// A new order of the same rows: the count and the footers stay as they are.
+void DataGrid::reorder()
+{
+    try {
+        model_->reorder();
+    } catch (...) {
+        afterReset(-1);
+        throw;
+    }
+    afterReset(model_->rowCount() > 0 ? 0 : -1);
+}
+
 void DataGrid::clear()
 {
     model_->close();
@@ -176,7 +209,7 @@ void DataGrid::applyColumns()
     const QList<GridModel::Column> &columns = model_->modelColumns();
     for (qsizetype i = 0; i < columns.size(); ++i) {
         const GridColumn *c = configFor(config_, columns.at(i).field);
-        view_->setColumnHidden(int(i), c && !c->visible);
+        view_->setColumnHidden(int(i), c ? !c->visible : !showUnlisted_);
         if (c && c->width >= 0)
             view_->setColumnWidth(int(i), c->width);
     }
@@ -197,17 +230,38 @@ void DataGrid::afterReset(int row)
     setCurrentRow(row);
     if (row < 0)
         emit currentRowChanged(-1);
+    scheduleTotals();
     emit rowsChanged();
 }
 
+// The count and the sums wait for the first screen: they start after the view's next paint, or
+// from the event loop when nothing is shown. (A zero timer alone would run before a new window's
+// first paint, which Qt posts at low priority.)
+void DataGrid::scheduleTotals()
+{
+    totalsAfterPaint_ = false;
+    if (model_->totalsKnown())
+        return;
+    if (view_->viewport()->isVisible())
+        totalsAfterPaint_ = true;
+    else
+        QTimer::singleShot(0, this, [this] { countNow(); });
+}
+
+void DataGrid::countNow()
+{
+    guarded([this] { model_->ensureTotals(); })();
+}
+
+// Footers still being counted show an ellipsis; asking for their text here would count at once.
 void DataGrid::updateFooter()
 {
     QHash<int, QString> texts;
     const QList<GridModel::Column> &columns = model_->modelColumns();
     for (qsizetype i = 0; i < columns.size(); ++i) {
-        const QString text = footerText(columns.at(i).field);
-        if (!text.isEmpty())
-            texts.insert(int(i), text);
+        GridColumn::Footer footer;
+        if (const GridModel::Column *column = footerColumn(columns.at(i).field, &footer))
+            texts.insert(int(i), model_->totalsKnown() ? footerTextOf(*column, footer) : QStringLiteral("…"));
     }
     footer_->setTexts(texts);
 }
@@ -228,7 +282,7 @@ QString DataGrid::queryColumn(const QString &field) const
 void DataGrid::sortBy(const QString &field, Qt::SortOrder order)
 {
     model_->query().setSort(queryColumn(field), order == Qt::DescendingOrder);
-    reload();
+    reorder();
 }
 
 QString DataGrid::sortField() const { return model_->query().sortColumn(); }
@@ -330,13 +384,19 @@ QString DataGrid::footerText(const QString &field) const
     const GridModel::Column *column = footerColumn(field, &footer);
     if (!column)
         return {};
-    const QVariant value = footerValue(field);
+    model_->ensureTotals();
+    return footerTextOf(*column, footer);
+}
+
+QString DataGrid::footerTextOf(const GridModel::Column &column, GridColumn::Footer footer) const
+{
+    if (footer == GridColumn::Footer::Count)
+        return QString::number(model_->rowCount());
+    const QVariant value = model_->sum(column.field);
     // A sum over no rows is null in SQL; the footer shows 0.
     if (!value.isValid() || value.isNull())
-        return column->kind == db::ColumnKind::Money ? db::Money().toString(2) : QStringLiteral("0");
-    if (footer == GridColumn::Footer::Count)
-        return QString::number(value.toLongLong());
-    return GridModel::displayText(value, column->kind);
+        return column.kind == db::ColumnKind::Money ? db::Money().toString(2) : QStringLiteral("0");
+    return GridModel::displayText(value, column.kind);
 }
 
 QVariant DataGrid::footerValue(const QString &field) const
@@ -345,12 +405,13 @@ QVariant DataGrid::footerValue(const QString &field) const
     const GridModel::Column *column = footerColumn(field, &footer);
     if (!column)
         return {};
+    model_->ensureTotals();
     if (footer == GridColumn::Footer::Count)
-        return QVariant::fromValue<qint64>(rowCount());
+        return QVariant::fromValue<qint64>(model_->rowCount());
     return model_->sum(column->field);
 }
 
-int DataGrid::rowCount() const { return model_->rowCount(); }
+int DataGrid::rowCount() const { return model_->totalRows(); }
 
 int DataGrid::currentRow() const
 {
@@ -360,6 +421,8 @@ int DataGrid::currentRow() const
 
 void DataGrid::setCurrentRow(int row)
 {
+    if (row >= model_->rowCount())
+        model_->ensureTotals();
     if (row < 0 || row >= model_->rowCount()) {
         view_->setCurrentIndex({});
         return;
@@ -390,6 +453,10 @@ db::Sql DataGrid::resultStatement() const { return isOpen() ? model_->query().re
 
 bool DataGrid::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == view_->viewport() && event->type() == QEvent::Paint && totalsAfterPaint_) {
+        totalsAfterPaint_ = false;
+        QTimer::singleShot(0, this, [this] { countNow(); });
+    }
     if (watched == view_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && currentRow() >= 0) {

@@ -30,7 +30,9 @@ struct GridColumn {
 // The read-only grid of every list window: a query's rows with headings, click-to-sort, value
 // filters per column and footer cells. Sorting, filtering, counting and summing are done by the
 // database over the window's query; only the rows on screen are fetched, so a grid over a
-// million rows opens as fast as one over ten.
+// million rows opens as fast as one over ten. The footers and the scroll range are filled from
+// the event loop after the first screen; rowCount() and the footer functions count at once when
+// asked before that.
 class DataGrid : public QWidget {
     Q_OBJECT
 public:
@@ -40,6 +42,10 @@ public:
     // Listed fields first, in this order; every other column of the query follows with defaults.
     void setColumns(const QList<GridColumn> &columns);
     const QList<GridColumn> &columns() const { return config_; }
+    // Whether the query's columns that setColumns does not list are shown (they are, by default).
+    // Hidden ones stay in the rows: value() reads them and the export writes them.
+    void setShowUnlistedColumns(bool show);
+    bool showsUnlistedColumns() const { return showUnlisted_; }
 
     // Runs the window's query (select ... from ... where ..., no order by). With keyTable the
     // grid carries that table's row identity, so currentRowId() names exactly one row. Keeps the
@@ -74,6 +80,7 @@ public:
     // The footer's value: the count as qint64, or the sum typed by the column (Money exact).
     QVariant footerValue(const QString &field) const;
 
+    // The number of rows, counted now if the count is still to come.
     int rowCount() const;
     int currentRow() const;
     void setCurrentRow(int row);
@@ -94,7 +101,10 @@ public:
 signals:
     void currentRowChanged(int row);
     void rowActivated(int row);
+    // The rows were replaced (open, sort, filter, refresh); the first of them are at hand.
     void rowsChanged();
+    // The row count and the footers are known: after rowsChanged, once they are counted.
+    void totalsChanged();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -102,12 +112,16 @@ protected:
 private:
     int column(const QString &field) const;
     const GridModel::Column *footerColumn(const QString &field, GridColumn::Footer *footer) const;
+    QString footerTextOf(const GridModel::Column &column, GridColumn::Footer footer) const;
     QString queryColumn(const QString &field) const;
     void run(db::Database &db, const db::Sql &select, const QString &keyTable);
     void applyColumns();
     void reloadModel();
     void reload();
+    void reorder();
     void afterReset(int row);
+    void scheduleTotals();
+    void countNow();
     void updateFooter();
     void headingClicked(int section);
     void headingMenu(const QPoint &at);
@@ -116,6 +130,8 @@ private:
     QList<GridColumn> config_;
     db::Sql select_;
     QString keyTable_;
+    bool showUnlisted_ = true;
+    bool totalsAfterPaint_ = false;
     QTableView *view_;
     GridModel *model_;
     GridFooter *footer_;

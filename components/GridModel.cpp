@@ -10,41 +10,55 @@
 #include <QSqlRecord>
 #include <QStyle>
 #include <QTimer>
+#include <algorithm>
 
 GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 void GridModel::open(db::Database &db, const GridQuery &query, const QList<Column> &columns,
                      const QStringList &sumColumns)
 {
-    beginResetModel();
     db_ = &db;
     query_ = query;
     columns_ = columns;
     sumColumns_ = sumColumns;
-    chunks_.clear();
-    recent_.clear();
-    rows_ = 0;
-    sums_.clear();
-    try {
-        readTotals();
-    } catch (...) {
-        endResetModel();
-        throw;
-    }
-    endResetModel();
+    restart(true);
 }
 
 void GridModel::reload()
 {
-    if (!db_)
-        return;
+    if (db_)
+        restart(true);
+}
+
+void GridModel::reorder()
+{
+    if (db_)
+        restart(false);
+}
+
+// Reads the first chunk at once: a query the database refuses fails here, in front of the
+// caller, and a result of less than a chunk is counted by it.
+void GridModel::restart(bool recount)
+{
     beginResetModel();
     chunks_.clear();
     recent_.clear();
+    if (recount) {
+        sums_.clear();
+        totalsPending_ = true;
+        rows_ = ChunkRows;
+    }
     try {
-        readTotals();
+        Chunk first = fetch(0);
+        if (recount) {
+            rows_ = int(first.rows.size());
+            totalsPending_ = rows_ == ChunkRows || !sumColumns_.isEmpty();
+        }
+        remember(0, std::move(first));
     } catch (...) {
         rows_ = 0;
+        totalsPending_ = false;
+        sums_.clear();
         endResetModel();
         throw;
     }
@@ -62,6 +76,7 @@ void GridModel::close()
     chunks_.clear();
     recent_.clear();
     rows_ = 0;
+    totalsPending_ = false;
     endResetModel();
 }
 
@@ -74,51 +89,119 @@ int GridModel::columnOf(const QString &field) const
 }
 
 // The count and every footer sum in one pass of the database over the grid's rows.
-void GridModel::readTotals()
+void GridModel::ensureTotals()
 {
-    db::Rows rows = db_->select(query_.totals(sumColumns_));
-    sums_.clear();
-    if (!rows.next()) {
-        rows_ = 0;
+    if (!db_ || !totalsPending_)
         return;
+    db::Rows rows = db_->select(query_.totals(sumColumns_));
+    QHash<QString, QVariant> sums;
+    qint64 count = 0;
+    if (rows.next()) {
+        count = rows.integer(GridQuery::CountAlias);
+        const QSqlRecord record = rows.record();
+        for (qsizetype i = 0; i < sumColumns_.size(); ++i) {
+            const int column = columnOf(sumColumns_.at(i));
+            const db::ColumnKind kind = column >= 0 ? columns_.at(column).kind : db::ColumnKind::Floating;
+            sums.insert(sumColumns_.at(i), rows.typed(record.indexOf(GridQuery::sumAlias(int(i))), kind));
+        }
     }
-    rows_ = int(qMin<qint64>(rows.integer(GridQuery::CountAlias), std::numeric_limits<int>::max()));
-    const QSqlRecord record = rows.record();
-    for (qsizetype i = 0; i < sumColumns_.size(); ++i) {
-        const int column = columnOf(sumColumns_.at(i));
-        const db::ColumnKind kind = column >= 0 ? columns_.at(column).kind : db::ColumnKind::Floating;
-        sums_.insert(sumColumns_.at(i), rows.typed(record.indexOf(GridQuery::sumAlias(int(i))), kind));
+    sums_ = sums;
+    totalsPending_ = false;
+    setRows(int(qMin<qint64>(count, std::numeric_limits<int>::max())));
+    emit totalsChanged();
+}
+
+int GridModel::totalRows()
+{
+    ensureTotals();
+    return rows_;
+}
+
+// From the rows read so far to the rows counted: the rows past the first chunk arrive.
+void GridModel::setRows(int rows)
+{
+    if (rows > rows_) {
+        beginInsertRows({}, rows_, rows - 1);
+        rows_ = rows;
+        endInsertRows();
+    } else if (rows < rows_) {
+        beginRemoveRows({}, rows, rows_ - 1);
+        rows_ = rows;
+        endRemoveRows();
     }
 }
 
+const GridModel::Chunk *GridModel::fetched(int index) const
+{
+    const auto found = chunks_.constFind(index);
+    return found != chunks_.constEnd() && !found->rows.isEmpty() ? &*found : nullptr;
+}
+
+// A neighbour at hand gives the chunk by keyset; otherwise the offset is counted from the nearer
+// end of the order, so the last rows are as near as the first.
 GridModel::Chunk GridModel::fetch(int index) const
 {
-    const auto previous = chunks_.constFind(index - 1);
-    const bool byKeyset = index > 0 && query_.hasRowId() && previous != chunks_.constEnd()
-        && !previous->rows.isEmpty();
-    const db::Sql statement = byKeyset ? query_.pageAfter(previous->last, ChunkRows)
-                                       : query_.page(qint64(index) * ChunkRows, ChunkRows);
-    db::Rows rows = db_->select(statement);
-    const QSqlRecord record = rows.record();
-    QList<int> positions;
-    for (const Column &c : columns_)
-        positions.append(record.indexOf(c.field));
-    const int ridPosition = record.indexOf(GridQuery::RowIdAlias);
-    const int sortPosition = query_.sortColumn().isEmpty() ? -1 : record.indexOf(query_.sortColumn());
+    if (query_.hasRowId()) {
+        if (const Chunk *before = fetched(index - 1))
+            return read(query_.pagesAfter(before->last, ChunkRows), ChunkRows, false);
+        if (const Chunk *after = fetched(index + 1))
+            return read(query_.pagesAfter(after->first, ChunkRows, true), ChunkRows, true);
+    }
+    const qint64 start = qint64(index) * ChunkRows;
+    if (!totalsPending_ && query_.canReverse()) {
+        const int rows = int(qMin<qint64>(ChunkRows, rows_ - start));
+        const qint64 fromEnd = rows_ - start - rows;
+        if (rows > 0 && fromEnd < start)
+            return read({query_.page(fromEnd, rows, true)}, rows, true);
+    }
+    return read({query_.page(start, ChunkRows)}, ChunkRows, false);
+}
 
+// Up to `rows` rows of the statements, run in turn; rows read in the reversed order are turned
+// back into the grid's order.
+GridModel::Chunk GridModel::read(const QList<db::Sql> &statements, int rows, bool reversed) const
+{
     Chunk chunk;
-    while (rows.next()) {
-        QVariantList values;
-        values.reserve(columns_.size());
-        for (qsizetype i = 0; i < columns_.size(); ++i)
-            values.append(positions.at(i) >= 0 ? rows.typed(positions.at(i), columns_.at(i).kind) : QVariant());
-        chunk.rows.append(values);
-        chunk.rowIds.append(ridPosition >= 0 ? rows.query().value(ridPosition) : QVariant());
-        if (ridPosition >= 0)
-            chunk.last = {sortPosition >= 0 ? rows.query().value(sortPosition) : QVariant(),
-                          rows.query().value(ridPosition)};
+    QList<GridQuery::Position> positions;
+    for (const db::Sql &statement : statements) {
+        if (chunk.rows.size() >= rows)
+            break;
+        db::Rows result = db_->select(statement);
+        const QSqlRecord record = result.record();
+        QList<int> at;
+        for (const Column &c : columns_)
+            at.append(record.indexOf(c.field));
+        const int ridAt = record.indexOf(GridQuery::RowIdAlias);
+        const int sortAt = query_.sortColumn().isEmpty() ? -1 : record.indexOf(query_.sortColumn());
+        while (chunk.rows.size() < rows && result.next()) {
+            QVariantList values;
+            values.reserve(columns_.size());
+            for (qsizetype i = 0; i < columns_.size(); ++i)
+                values.append(at.at(i) >= 0 ? result.typed(at.at(i), columns_.at(i).kind) : QVariant());
+            chunk.rows.append(values);
+            const QVariant rowId = ridAt >= 0 ? result.query().value(ridAt) : QVariant();
+            chunk.rowIds.append(rowId);
+            positions.append({sortAt >= 0 ? result.query().value(sortAt) : QVariant(), rowId});
+        }
+    }
+    if (reversed) {
+        std::reverse(chunk.rows.begin(), chunk.rows.end());
+        std::reverse(chunk.rowIds.begin(), chunk.rowIds.end());
+        std::reverse(positions.begin(), positions.end());
+    }
+    if (!positions.isEmpty()) {
+        chunk.first = positions.first();
+        chunk.last = positions.last();
     }
     return chunk;
+}
+
+void GridModel::remember(int index, Chunk chunk) const
+{
+    while (recent_.size() >= CachedChunks)
+        chunks_.remove(recent_.takeFirst());
+    recent_.append(index);
+    chunks_.insert(index, std::move(chunk));
 }
 
 const GridModel::Chunk &GridModel::chunk(int index) const
@@ -139,10 +222,8 @@ const GridModel::Chunk &GridModel::chunk(int index) const
                                                                    : QString::fromUtf8(e.what());
         QTimer::singleShot(0, [text] { showError(db::DbError(text)); });
     }
-    while (recent_.size() >= CachedChunks)
-        chunks_.remove(recent_.takeFirst());
-    recent_.append(index);
-    return *chunks_.insert(index, std::move(fetched));
+    remember(index, std::move(fetched));
+    return chunks_.find(index).value();
 }
 
 QVariant GridModel::value(int row, int column) const
@@ -171,7 +252,12 @@ int GridModel::rowOf(const QVariant &rowId)
     if (!found.next())
         return -1;
     db::Rows before = db_->select(query_.countBefore({found.query().value(0), rowId}));
-    return before.next() ? int(before.integer(GridQuery::CountAlias)) : -1;
+    if (!before.next())
+        return -1;
+    const qint64 row = before.integer(GridQuery::CountAlias);
+    if (row >= rows_)
+        ensureTotals();
+    return row < rows_ ? int(row) : -1;
 }
 
 QVariant GridModel::sum(const QString &field) const

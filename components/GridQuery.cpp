@@ -53,6 +53,8 @@ static Sql insertedAt(const Sql &statement, qsizetype at, const QString &text)
     }
     if (!done)
         out += Sql::fixed(text);
+    for (auto it = statement.declaredKinds().begin(); it != statement.declaredKinds().end(); ++it)
+        out.kind(it.key(), it.value());
     return out;
 }
 
@@ -117,7 +119,7 @@ QString GridQuery::selectList(bool withRowId) const
     for (const QString &c : columns_)
         refs.append(ref(c));
     if (withRowId && hasRowId_)
-        refs.append(Alias + QLatin1Char('.') + RowIdAlias);
+        refs.append(rowIdRef());
     return refs.join(QStringLiteral(", "));
 }
 
@@ -165,41 +167,61 @@ Sql GridQuery::where(const QString &skipFilter, const Sql &extra) const
     return out;
 }
 
-// Nulls count as the lowest value; ties are ordered by the row identity, ascending.
-Sql GridQuery::beyond(const Position &position, bool after) const
+QString GridQuery::rowIdRef() const { return Alias + QLatin1Char('.') + RowIdAlias; }
+
+// The rows beyond a position when the sort values are walked upward (nulls, then the values
+// ascending) or downward; ties follow the row identity in the same direction. Rows whose sort
+// value is null and the others are asked for apart, so that each condition is a range of an
+// index on the sort column.
+QList<Sql> GridQuery::beyond(const Position &position, bool upward) const
 {
-    const QString rid = Alias + QLatin1Char('.') + RowIdAlias;
-    const QString ridOp = after ? QStringLiteral(" > ") : QStringLiteral(" < ");
-    const Sql ridBeyond = Sql::fixed(rid + ridOp) + Sql::value(position.rowId);
+    const Sql ridBeyond = Sql::fixed(rowIdRef() + (upward ? QStringLiteral(" > ") : QStringLiteral(" < ")))
+        + Sql::value(position.rowId);
     if (sortColumn_.isEmpty())
-        return ridBeyond;
+        return {ridBeyond};
     const QString col = ref(sortColumn_);
     const QVariant &v = position.sortValue;
-    const bool isNull = !v.isValid() || v.isNull();
-    const bool upward = after != descending_;
-    if (upward && isNull)
-        return Sql::fixed(QStringLiteral("(%1 is not null or (%1 is null and ").arg(col)) + ridBeyond + Sql("))");
+    if (!v.isValid() || v.isNull()) {
+        const Sql amongNulls = Sql::fixed(col + QStringLiteral(" is null and ")) + ridBeyond;
+        if (upward)
+            return {amongNulls, Sql::fixed(col + QStringLiteral(" is not null"))};
+        return {amongNulls};
+    }
     if (upward)
-        return Sql::fixed("(" + col + " > ") + Sql::value(v) + Sql::fixed(" or (" + col + " = ") + Sql::value(v) + Sql(" and ")
-            + ridBeyond + Sql("))");
-    if (isNull)
-        return Sql::fixed("(" + col + " is null and ") + ridBeyond + Sql(")");
-    return Sql::fixed(QStringLiteral("(%1 is null or %1 < ").arg(col)) + Sql::value(v) + Sql::fixed(" or (" + col + " = ")
-        + Sql::value(v) + Sql(" and ") + ridBeyond + Sql("))");
+        return {valuesBeyond(position, true)};
+    return {valuesBeyond(position, false), Sql::fixed(col + QStringLiteral(" is null"))};
 }
 
-QString GridQuery::orderBy() const
+// (value, identity) beyond the position's, for a position whose sort value is not null.
+Sql GridQuery::valuesBeyond(const Position &position, bool upward) const
 {
+    const QString col = ref(sortColumn_);
+    const QString op = upward ? QStringLiteral(">") : QStringLiteral("<");
+    const Sql value = Sql::value(position.sortValue);
+    const Sql rowId = Sql::value(position.rowId);
+    if (driver_->comparesRowValues())
+        return Sql::fixed(QStringLiteral("(%1, %2) %3 (").arg(col, rowIdRef(), op)) + value + Sql(", ") + rowId + Sql(")");
+    return Sql::fixed(QStringLiteral("%1 %2= ").arg(col, op)) + value
+        + Sql::fixed(QStringLiteral(" and (%1 %2 ").arg(col, op)) + value
+        + Sql::fixed(QStringLiteral(" or %1 %2 ").arg(rowIdRef(), op)) + rowId + Sql(")");
+}
+
+// Ties follow the sort's direction, so that the descending order is exactly the ascending one
+// reversed: one index serves both, and the end of the grid is its reversed beginning.
+QString GridQuery::orderBy(bool reversed) const
+{
+    const bool down = descending_ != reversed;
     QStringList terms;
     if (!sortColumn_.isEmpty())
-        terms.append(driver_->orderTerm(ref(sortColumn_), descending_));
+        terms.append(driver_->orderTerm(ref(sortColumn_), down));
     if (hasRowId_) {
-        terms.append(driver_->orderTerm(Alias + QLatin1Char('.') + RowIdAlias, false));
+        // Never null: written without a nulls rule, as an index on (column, identity) has it.
+        terms.append(rowIdRef() + (down ? QStringLiteral(" desc") : QStringLiteral(" asc")));
     } else if (!sortColumn_.isEmpty()) {
         // Without a row identity every column breaks ties, so pages never overlap.
         for (const QString &c : columns_)
             if (c != sortColumn_)
-                terms.append(driver_->orderTerm(ref(c), false));
+                terms.append(driver_->orderTerm(ref(c), down));
     }
     return terms.join(QStringLiteral(", "));
 }
@@ -217,26 +239,33 @@ Sql GridQuery::totals(const QStringList &sumColumns) const
     return from(list) + where({}, {});
 }
 
-Sql GridQuery::page(qint64 offset, int rows) const
+Sql GridQuery::page(qint64 offset, int rows, bool reversed) const
 {
-    return from(selectList(true)) + where({}, {}) + Sql::fixed(driver_->paged({}, orderBy(), offset, rows));
+    return from(selectList(true)) + where({}, {}) + Sql::fixed(driver_->paged({}, orderBy(reversed), offset, rows));
 }
 
-Sql GridQuery::pageAfter(const Position &last, int rows) const
+QList<Sql> GridQuery::pagesAfter(const Position &last, int rows, bool reversed) const
 {
-    return from(selectList(true)) + where({}, beyond(last, true)) + Sql::fixed(driver_->paged({}, orderBy(), 0, rows));
+    QList<Sql> pages;
+    for (const Sql &condition : beyond(last, descending_ == reversed))
+        pages.append(from(selectList(true)) + where({}, condition)
+                     + Sql::fixed(driver_->paged({}, orderBy(reversed), 0, rows)));
+    return pages;
 }
 
 Sql GridQuery::countBefore(const Position &position) const
 {
-    return from(QStringLiteral("count(*) as ") + CountAlias) + where({}, beyond(position, false));
+    const QList<Sql> conditions = beyond(position, descending_);
+    Sql any;
+    for (qsizetype i = 0; i < conditions.size(); ++i)
+        any += Sql::fixed(i ? QStringLiteral(" or (") : QStringLiteral("(")) + conditions.at(i) + Sql(")");
+    return from(QStringLiteral("count(*) as ") + CountAlias) + where({}, conditions.size() > 1 ? Sql("(") + any + Sql(")") : any);
 }
 
 Sql GridQuery::sortValueOf(const QVariant &rowId) const
 {
     const QString value = sortColumn_.isEmpty() ? QStringLiteral("null") : ref(sortColumn_);
-    return from(value + QStringLiteral(" as lb_value")) + where({}, Sql::fixed(Alias + QLatin1Char('.') + RowIdAlias + " = ")
-                                                                       + Sql::value(rowId));
+    return from(value + QStringLiteral(" as lb_value")) + where({}, Sql::fixed(rowIdRef() + " = ") + Sql::value(rowId));
 }
 
 Sql GridQuery::distinct(const QString &column, int limit, const QString &search) const
@@ -249,6 +278,6 @@ Sql GridQuery::distinct(const QString &column, int limit, const QString &search)
 
 Sql GridQuery::result() const
 {
-    const QString order = orderBy();
+    const QString order = orderBy(false);
     return from(selectList(false)) + where({}, {}) + Sql::fixed(order.isEmpty() ? QString() : " order by " + order);
 }

@@ -3,6 +3,7 @@
 #include "db/Driver.h"
 #include "db/Sql.h"
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -53,10 +54,15 @@ public:
     // count(*) as CountAlias plus sum(column) as sumAlias(column) for each column given.
     db::Sql totals(const QStringList &sumColumns) const;
     static QString sumAlias(int index) { return QStringLiteral("lb_sum_%1").arg(index); }
-    // rows [offset, offset + rows) in the grid's order.
-    db::Sql page(qint64 offset, int rows) const;
-    // The rows that follow `last` in the grid's order: keyset paging, needs the row identity.
-    db::Sql pageAfter(const Position &last, int rows) const;
+    // Whether the grid's order is fixed enough to be read from its end (a sort or a row identity).
+    bool canReverse() const { return hasRowId_ || !sortColumn_.isEmpty(); }
+    // rows [offset, offset + rows) in the grid's order, or counted from its end in the reversed
+    // order (descending is exactly ascending reversed, so either end is a seek on an index).
+    db::Sql page(qint64 offset, int rows, bool reversed = false) const;
+    // The rows that follow `last` in the grid's order (or in the reversed order): keyset paging,
+    // needs the row identity. Statements to run in turn until `rows` rows are read: first the
+    // rows whose sort value is null (or not) as last's is, then the others.
+    QList<db::Sql> pagesAfter(const Position &last, int rows, bool reversed = false) const;
     // How many rows come before `position` in the grid's order.
     db::Sql countBefore(const Position &position) const;
     // The sort value of the row with this identity (the row may have moved after an edit).
@@ -73,8 +79,10 @@ private:
     db::Sql from(const QString &selectList) const;
     db::Sql where(const QString &skipFilter, const db::Sql &extra) const;
     db::Sql filterCondition(const QString &column, const QVariantList &values) const;
-    db::Sql beyond(const Position &position, bool after) const;
-    QString orderBy() const;
+    QString rowIdRef() const;
+    QList<db::Sql> beyond(const Position &position, bool upward) const;
+    db::Sql valuesBeyond(const Position &position, bool upward) const;
+    QString orderBy(bool reversed) const;
 
     const db::Driver *driver_ = nullptr;
     db::Sql inner_;

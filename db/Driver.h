@@ -66,6 +66,8 @@ public:
     virtual QString paged(const QString &statement, const QString &orderBy, qint64 offset, int rows) const;
     // An expression as text, for a contains-search over any column.
     virtual QString castToText(const QString &expression) const;
+    // Whether "(a, b) > (?, ?)" compares row values: an index on (a, b) seeks on it.
+    virtual bool comparesRowValues() const { return true; }
 };
 
 class SqliteDriver : public Driver {
@@ -109,6 +111,7 @@ public:
     QString savepoint(const QString &name) const override { return QStringLiteral("save transaction ") + name; }
     QString releaseSavepoint(const QString &) const override { return {}; }
     QString rollbackToSavepoint(const QString &name) const override { return QStringLiteral("rollback transaction ") + name; }
+    bool comparesRowValues() const override { return false; }
 };
 
 } // namespace db

@@ -990,8 +990,18 @@ SchemaDescription describe(db::Engine engine)
             statement.chop(1);
         if (const auto m = index.match(statement); m.hasMatch()) {
             QStringList columns = m.captured(4).split(QLatin1Char(','));
-            for (QString &c : columns)
+            for (QString &c : columns) {
                 c = c.trimmed();
+                // PostgreSQL orders nulls lowest in its indexes, as the other engines do by themselves.
+                if (c.endsWith(QLatin1String(" NULLS FIRST"), Qt::CaseInsensitive))
+                    c.chop(12);
+            }
+            // ... and ends a sort index on the row identity, which the other engines' indexes carry
+            // implicitly (SQLite's rowid, SQL Server's clustered key).
+            if (columns.size() > 1
+                && (columns.last().compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0
+                    || columns.last().compare(QLatin1String("id"), Qt::CaseInsensitive) == 0))
+                columns.removeLast();
             out.indexes.append(QStringLiteral("%1%2 on %3 (%4)")
                                    .arg(m.captured(1).isEmpty() ? QString() : QStringLiteral("unique "), m.captured(2),
                                         m.captured(3), columns.join(QStringLiteral(", "))));

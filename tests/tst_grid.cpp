@@ -16,6 +16,11 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
 #include <QtTest>
@@ -83,6 +88,76 @@ QList<GridColumn> bookColumns()
             {.field = "简介", .visible = false}};
 }
 
+// Notes the paints of the widgets it watches; a test notes other events in `seen` in between.
+class EventOrder : public QObject {
+public:
+    QStringList seen;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            seen.append("paint");
+        return false;
+    }
+};
+
+// "field=text" of the grid's footers, for the fields of the "field=..." entries given.
+QStringList footerTexts(const DataGrid &grid, const QStringList &fields)
+{
+    QStringList texts;
+    for (const QString &entry : fields) {
+        const QString field = entry.section('=', 0, 0);
+        texts.append(field + "=" + grid.footerText(field));
+    }
+    return texts;
+}
+
+// Many rows of 图书 in one transaction: N0, N1, ... with 价格 1.5 and 数量 1 each.
+void addNumberedBooks(db::Database &database, int count)
+{
+    db::Transaction transaction(database);
+    for (int i = 0; i < count; ++i)
+        database.insert("图书", {{"编号", QString("N%1").arg(i)}, {"分类", QString("C%1").arg(i % 3)},
+                                 {"价格", QVariant::fromValue(*Money::parse("1.5"))}, {"数量", 1}});
+    transaction.commit();
+}
+
+// The engine's plan of a statement, its values written in as literals (PostgreSQL cannot
+// prepare an explain). With sorting priced out of PostgreSQL's reach, its plan still sorts only
+// where no index gives the order.
+QStringList queryPlan(db::Database &database, const Sql &statement)
+{
+    QSqlDatabase handle = database.handle();
+    QString text = statement.preparedText();
+    for (const QVariant &v : statement.boundValues()) {
+        QSqlField field(QString(), v.metaType());
+        field.setValue(database.driver().toStorage(v));
+        text.replace(text.indexOf('?'), 1, handle.driver()->formatValue(field));
+    }
+    const bool sqlite = database.engine() == db::Engine::SQLite;
+    QSqlQuery query(handle);
+    if (!sqlite && !query.exec("set enable_sort = off"))
+        return {query.lastError().text()};
+    if (!query.exec((sqlite ? "explain query plan " : "explain ") + text))
+        return {query.lastError().text(), text};
+    QStringList lines;
+    while (query.next())
+        lines.append(query.value(sqlite ? "detail" : "QUERY PLAN").toString());
+    return lines;
+}
+
+// The plan reads an index (or the row identity's own order) and sorts nothing.
+bool readsAnIndexInOrder(const QStringList &plan)
+{
+    static const QRegularExpression sort("TEMP B-TREE|\\bSort\\b");
+    static const QRegularExpression index("USING (COVERING )?INDEX|USING INTEGER PRIMARY KEY|Index (Only )?Scan");
+    const auto any = [&plan](const QRegularExpression &re) {
+        return std::any_of(plan.begin(), plan.end(), [&re](const QString &line) { return re.match(line).hasMatch(); });
+    };
+    return any(index) && !any(sort);
+}
+
 } // namespace
 
 class TstGrid : public QObject {
@@ -100,14 +175,21 @@ private slots:
     void valueFilter();
     void filterPopupSearchIsDebouncedAndApplies_data() { engines(); }
     void filterPopupSearchIsDebouncedAndApplies();
-    void footersFollowFilters_data() { engines(); }
+    void footersFollowFilters_data();
     void footersFollowFilters();
+    void totalsFollowTheFirstScreen_data() { engines(); }
+    void totalsFollowTheFirstScreen();
     void pagesMatchResultStatement_data();
     void pagesMatchResultStatement();
     void rowIdentityWithDuplicateNumbers_data() { engines(); }
     void rowIdentityWithDuplicateNumbers();
+    void rowIdentitySurvivesAnotherDesksUpdate_data();
+    void rowIdentitySurvivesAnotherDesksUpdate();
+    void sortingSeeksAnIndex_data();
+    void sortingSeeksAnIndex();
     void displayAndColumns_data() { engines(); }
     void displayAndColumns();
+    void unlistedColumnsCanBeHidden();
     void windowRowLimitIsKeptWhenNested_data() { engines(); }
     void windowRowLimitIsKeptWhenNested();
     void activationSignals();
@@ -142,13 +224,14 @@ void TstGrid::sorting_data()
         Qt::SortOrder order;
         QStringList numbers;
     };
-    // Ties keep the insertion order (the row identity); a missing date is the lowest value.
+    // Ties follow the insertion order (the row identity) in the sort's direction, so descending
+    // is ascending reversed; a missing date is the lowest value.
     const QList<Case> cases = {
         {"price ascending", "价格", Qt::AscendingOrder, {"B2", "B3", "B4", "B6", "B1", "B5"}},
-        {"price descending", "价格", Qt::DescendingOrder, {"B5", "B1", "B6", "B2", "B3", "B4"}},
+        {"price descending", "价格", Qt::DescendingOrder, {"B5", "B1", "B6", "B4", "B3", "B2"}},
         {"date ascending, null first", "出版时间", Qt::AscendingOrder, {"B3", "B2", "B1", "B6", "B5", "B4"}},
-        {"date descending, null last", "出版时间", Qt::DescendingOrder, {"B4", "B5", "B1", "B6", "B2", "B3"}},
-        {"copies descending", "数量", Qt::DescendingOrder, {"B5", "B3", "B1", "B2", "B4", "B6"}},
+        {"date descending, null last", "出版时间", Qt::DescendingOrder, {"B4", "B5", "B6", "B1", "B2", "B3"}},
+        {"copies descending", "数量", Qt::DescendingOrder, {"B5", "B3", "B1", "B6", "B4", "B2"}},
     };
     for (const Case &c : cases)
         engineRows(c.name, [&](int engine, const QString &row) {
@@ -169,7 +252,7 @@ void TstGrid::sorting()
     grid.sortBy(field, order);
     QCOMPARE(column(grid, "编号"), numbers);
     QCOMPARE(grid.currentRow(), 0);
-    // The same order without a row identity: every column breaks the ties.
+    // The same order without a row identity: every column breaks the ties, in the same direction.
     grid.open(database, Sql("select * from 图书"));
     grid.sortBy(field, order);
     QCOMPARE(column(grid, "编号"), numbers);
@@ -277,31 +360,155 @@ void TstGrid::filterPopupSearchIsDebouncedAndApplies()
     QVERIFY(grid.hasFilter("名称"));
 }
 
+// Footers over the grid's rows, before and after a filter; money sums exact, also of a
+// computed column that the statement declares as money.
+void TstGrid::footersFollowFilters_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<bool>("summed");
+    QTest::addColumn<QString>("sumField");
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("exactBefore");
+    QTest::addColumn<QString>("filterField");
+    QTest::addColumn<QVariantList>("keep");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QString>("exactAfter");
+    QTest::addColumn<QStringList>("none");
+    struct Case {
+        const char *name;
+        bool summed;
+        const char *sumField;
+        QStringList before;
+        const char *exactBefore, *filterField;
+        QVariantList keep;
+        QStringList after;
+        const char *exactAfter;
+        QStringList none; // over no rows
+    };
+    const QList<Case> cases = {
+        {"rows of a table", false, "价格", {"编号=6", "价格=113.13", "数量=12", "名称="}, "113.1332", "价格",
+         {QVariant::fromValue(*Money::parse("0.1")), QVariant::fromValue(*Money::parse("0.3333"))},
+         {"编号=4", "价格=0.63", "数量=6"}, "0.6333", {"编号=0", "价格=0.00", "数量=0", "名称="}},
+        {"summed alias declared money", true, "总价格", {"分类=4", "总价格=113.13"}, "113.1332", "分类",
+         {QString("文学"), QString("历史")}, {"分类=2", "总价格=112.70"}, "112.6999", {"分类=0", "总价格=0.00"}},
+    };
+    for (const Case &c : cases)
+        engineRows(c.name, [&](int engine, const QString &row) {
+            QTest::newRow(qPrintable(row)) << engine << c.summed << QString(c.sumField) << c.before
+                                           << QString(c.exactBefore) << QString(c.filterField) << c.keep << c.after
+                                           << QString(c.exactAfter) << c.none;
+        });
+}
+
 void TstGrid::footersFollowFilters()
 {
     LIBRARY_FOR_ENGINE();
+    QFETCH(bool, summed);
+    QFETCH(QString, sumField);
+    QFETCH(QStringList, before);
+    QFETCH(QString, exactBefore);
+    QFETCH(QString, filterField);
+    QFETCH(QVariantList, keep);
+    QFETCH(QStringList, after);
+    QFETCH(QString, exactAfter);
+    QFETCH(QStringList, none);
     addBooks(database);
     DataGrid grid;
-    grid.setColumns(bookColumns());
-    grid.open(database, Sql("select * from 图书"), "图书");
-    QCOMPARE(grid.footerText("编号"), QString("6"));
-    QCOMPARE(grid.footerValue("价格").value<Money>(), *Money::parse("113.1332"));
-    QCOMPARE(grid.footerText("价格"), QString("113.13"));
-    QCOMPARE(grid.footerText("数量"), QString("12"));
-    QCOMPARE(grid.footerText("名称"), QString());
+    if (summed) {
+        grid.setColumns({{.field = "分类", .footer = GridColumn::Footer::Count},
+                         {.field = "总价格", .footer = GridColumn::Footer::Sum}});
+        grid.open(database, Sql("select 分类, sum(价格) as 总价格 from 图书 group by 分类").kind("总价格", db::ColumnKind::Money));
+    } else {
+        grid.setColumns(bookColumns());
+        grid.open(database, Sql("select * from 图书"), "图书");
+    }
+    // The cells are as exact as the footer: their sum is the footer's sum.
+    const auto cellSum = [&] {
+        Money total;
+        for (int row = 0; row < grid.rowCount(); ++row)
+            total = total + grid.value(row, sumField).value<Money>();
+        return total;
+    };
+    QCOMPARE(footerTexts(grid, before), before);
+    QCOMPARE(grid.footerValue(sumField).value<Money>(), *Money::parse(exactBefore));
+    QCOMPARE(cellSum(), *Money::parse(exactBefore));
 
-    grid.setFilter("价格", {QVariant::fromValue(*Money::parse("0.1")), QVariant::fromValue(*Money::parse("0.3333"))});
-    QCOMPARE(grid.footerText("编号"), QString("4"));
-    QCOMPARE(grid.footerValue("价格").value<Money>(), *Money::parse("0.6333"));
-    QCOMPARE(grid.footerText("价格"), QString("0.63"));
-    QCOMPARE(grid.footerText("数量"), QString("6"));
-    QCOMPARE(grid.footer()->text(grid.model()->columnOf("价格")), QString("0.63"));
+    grid.setFilter(filterField, keep);
+    QCOMPARE(footerTexts(grid, after), after);
+    QCOMPARE(grid.footerValue(sumField).value<Money>(), *Money::parse(exactAfter));
+    QCOMPARE(cellSum(), *Money::parse(exactAfter));
+    QCOMPARE(grid.footer()->text(grid.model()->columnOf(sumField)), after.at(1).section('=', 1));
 
-    grid.setFilter("分类", {QString("没有的分类")});
-    QCOMPARE(grid.footerText("编号"), QString("0"));
-    QCOMPARE(grid.footerText("价格"), QString("0.00"));
-    QCOMPARE(grid.footerText("数量"), QString("0"));
+    grid.setFilter(filterField, {});
+    QCOMPARE(footerTexts(grid, none), none);
     QCOMPARE(grid.currentRow(), -1);
+}
+
+// The first screen comes before the count and the sums; they follow from the event loop and
+// are not counted again when only the order changes.
+void TstGrid::totalsFollowTheFirstScreen()
+{
+    LIBRARY_FOR_ENGINE();
+    const int count = GridModel::ChunkRows * 2 + 5;
+    addNumberedBooks(database, count);
+    DataGrid grid;
+    grid.setColumns(bookColumns());
+    QSignalSpy totals(&grid, &DataGrid::totalsChanged);
+    QSignalSpy inserted(grid.model(), &QAbstractItemModel::rowsInserted);
+    grid.open(database, Sql("select * from 图书"), "图书");
+    const int countColumn = grid.model()->columnOf("编号");
+    QVERIFY(!grid.model()->totalsKnown());
+    QCOMPARE(grid.model()->rowCount(), GridModel::ChunkRows);
+    QCOMPARE(grid.footer()->text(countColumn), QString("…"));
+    QCOMPARE(grid.currentRow(), 0);
+    QCOMPARE(grid.value(0, "编号").toString(), QString("N0"));
+
+    QTRY_COMPARE(totals.count(), 1);
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(grid.model()->rowCount(), count);
+    QCOMPARE(grid.footer()->text(countColumn), QString::number(count));
+    QCOMPARE(grid.footer()->text(grid.model()->columnOf("价格")), QString("607.50"));
+
+    // Another desk adds a book; a new order of the same rows does not count again, a refresh does.
+    db::Database other(library.spec(), library.kind());
+    other.insert("图书", {{"编号", QString("X")}, {"价格", QVariant::fromValue(*Money::parse("2"))}, {"数量", 1}});
+    grid.sortBy("价格", Qt::DescendingOrder);
+    QVERIFY(grid.model()->totalsKnown());
+    QCOMPARE(grid.value(0, "编号").toString(), QString("X"));
+    QCoreApplication::processEvents();
+    QCOMPARE(totals.count(), 1);
+    QCOMPARE(grid.footerText("编号"), QString::number(count));
+    grid.refresh();
+    QVERIFY(!grid.model()->totalsKnown());
+    QCOMPARE(grid.footerText("编号"), QString::number(count + 1)); // asked for: counted at once
+    QCOMPARE(grid.footerText("价格"), QString("609.50"));
+    QCoreApplication::processEvents();
+    QCOMPARE(totals.count(), 2);
+
+    // A filter changes the rows: counted again; a result of less than a chunk without sums is
+    // counted by its first chunk.
+    grid.setFilter("分类", {QString("C1")});
+    QVERIFY(!grid.model()->totalsKnown());
+    QCOMPARE(grid.rowCount(), count / 3);
+    grid.setColumns({});
+    grid.open(database, Sql("select 编号 from 图书 where 编号 like ") + Sql::like("N1"));
+    QVERIFY(grid.model()->totalsKnown());
+    QCOMPARE(grid.model()->rowCount(), 11 + 100);
+
+    // On screen, the rows are painted before anything is counted.
+    DataGrid shown;
+    shown.setColumns(bookColumns());
+    shown.resize(800, 300);
+    shown.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shown));
+    EventOrder order;
+    shown.view()->viewport()->installEventFilter(&order);
+    connect(&shown, &DataGrid::totalsChanged, &order, [&order] { order.seen.append("totals"); });
+    shown.open(database, Sql("select * from 图书"), "图书");
+    QTRY_VERIFY(shown.model()->totalsKnown());
+    QVERIFY(order.seen.contains("totals"));
+    QCOMPARE(order.seen.first(), QString("paint"));
+    QCOMPARE(shown.footer()->text(countColumn), QString::number(count + 1));
 }
 
 // More rows than several chunks, with ties and nulls: rows read page by page (keyset going
@@ -406,6 +613,106 @@ void TstGrid::rowIdentityWithDuplicateNumbers()
     QCOMPARE(grid.currentRowId(), before);
 }
 
+void TstGrid::rowIdentitySurvivesAnotherDesksUpdate_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("table");
+    for (const char *table : {"图书", "借出记录"})
+        engineRows(table, [&](int engine, const QString &row) { QTest::newRow(qPrintable(row)) << engine << QString(table); });
+}
+
+// Another desk changes the current row (it moves in the grid's order): the grid's identity still
+// names exactly that row, an edit through it changes that row, and a refresh stays on it.
+void TstGrid::rowIdentitySurvivesAnotherDesksUpdate()
+{
+    LIBRARY_FOR_ENGINE();
+    QFETCH(QString, table);
+    for (int i = 0; i < 5; ++i)
+        database.insert(table, {{"编号", QString("N%1").arg(i)}, {"名称", QString("名称%1").arg(i)}});
+    DataGrid grid;
+    grid.open(database, Sql::fixed("select * from " + table), table);
+    grid.sortBy("名称", Qt::AscendingOrder);
+    grid.setCurrentRow(1);
+    QCOMPARE(grid.currentValue("编号").toString(), QString("N1"));
+    const QVariant id = grid.currentRowId();
+    const QString identity = database.rowIdentity(table);
+    if (table == "借出记录") {
+        QCOMPARE(identity, QString("id"));
+        QCOMPARE(id.toLongLong(), grid.currentValue("id").toLongLong());
+    }
+
+    db::Database other(library.spec(), library.kind());
+    QCOMPARE(other.exec(Sql::fixed("update " + table + " set 名称 = ") + Sql::text("甲") + Sql(" where 编号 = ")
+                        + Sql::text("N1")),
+             1);
+    const Sql thatRow = Sql::fixed(" where " + identity + " = ") + Sql::value(id);
+    QCOMPARE(database.update(table, {{"编号", QString("N1改")}}, thatRow), 1);
+    db::Rows rows = database.select(Sql::fixed("select 编号, 名称 from " + table) + thatRow);
+    QVERIFY(rows.next());
+    QCOMPARE(rows.text("名称"), QString("甲"));
+    QVERIFY(!rows.next());
+
+    grid.refresh();
+    QCOMPARE(grid.currentRowId(), id);
+    QCOMPARE(grid.currentRow(), 4);
+    QCOMPARE(grid.currentValue("编号").toString(), QString("N1改"));
+    QCOMPARE(grid.currentValue("名称").toString(), QString("甲"));
+}
+
+// An index gives the grid's order in both directions, from either end and after any row
+// (keyset pages, also across the rows whose sort value is null): nothing is sorted.
+void TstGrid::sortingSeeksAnIndex_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<Qt::SortOrder>("order");
+    QTest::addColumn<QVariant>("value");
+    struct Case {
+        const char *name, *table, *field;
+        Qt::SortOrder order;
+        QVariant value;
+    };
+    const QList<Case> cases = {
+        {"loans counted ascending", "图书", "借出次数", Qt::AscendingOrder, 3},
+        {"loans counted descending", "图书", "借出次数", Qt::DescendingOrder, 3},
+        {"intake date descending", "图书", "入库时间", Qt::DescendingOrder, QDate(2020, 1, 1)},
+        {"loan date by id descending", "借出记录", "借阅日期", Qt::DescendingOrder, QDate(2020, 1, 1)},
+        {"loan date by id ascending", "借出记录", "借阅日期", Qt::AscendingOrder, QDate(2020, 1, 1)},
+    };
+    for (const Case &c : cases)
+        engineRows(c.name, [&](int engine, const QString &row) {
+            QTest::newRow(qPrintable(row)) << engine << QString(c.table) << QString(c.field) << c.order << c.value;
+        });
+}
+
+void TstGrid::sortingSeeksAnIndex()
+{
+    LIBRARY_FOR_ENGINE();
+    QFETCH(QString, table);
+    QFETCH(QString, field);
+    QFETCH(Qt::SortOrder, order);
+    QFETCH(QVariant, value);
+    for (int i = 0; i < 20; ++i) {
+        db::Fields fields = {{"编号", QString("N%1").arg(i)}};
+        if (i % 4)
+            fields.append({field, value.typeId() == QMetaType::QDate ? QVariant(value.toDate().addDays(i % 5)) : QVariant(i % 5)});
+        database.insert(table, fields);
+    }
+    DataGrid grid;
+    grid.open(database, Sql::fixed("select * from " + table), table);
+    grid.sortBy(field, order);
+    const GridQuery &query = grid.model()->query();
+    QList<Sql> statements = {query.page(0, GridModel::ChunkRows), query.page(0, GridModel::ChunkRows, true)};
+    for (const QVariant &sortValue : {value, QVariant()})
+        for (bool reversed : {false, true})
+            statements += query.pagesAfter({database.driver().toStorage(sortValue), 7}, GridModel::ChunkRows, reversed);
+    for (const Sql &statement : statements) {
+        const QStringList plan = queryPlan(database, statement);
+        QVERIFY2(readsAnIndexInOrder(plan), qPrintable(statement.preparedText() + "\n" + plan.join('\n')));
+    }
+}
+
 void TstGrid::displayAndColumns()
 {
     LIBRARY_FOR_ENGINE();
@@ -423,6 +730,8 @@ void TstGrid::displayAndColumns()
     QCOMPARE(grid.model()->columnCount(), table.count() - (table.indexOf("rowid") >= 0 ? 1 : 0));
     QCOMPARE(grid.model()->headerData(0, Qt::Horizontal).toString(), QString("图书编号"));
     QCOMPARE(grid.model()->headerData(1, Qt::Horizontal).toString(), QString("名称"));
+    // Headings name the columns as the schema writes them, whatever case the engine hands back.
+    QCOMPARE(grid.model()->headerData(grid.model()->columnOf("ISBN"), Qt::Horizontal).toString(), QString("ISBN"));
     QVERIFY(grid.view()->isColumnHidden(grid.model()->columnOf("简介")));
     QVERIFY(!grid.view()->isColumnHidden(grid.model()->columnOf("py")));
 
@@ -436,6 +745,8 @@ void TstGrid::displayAndColumns()
 
     grid.setColumns({});
     grid.open(database, Sql("select * from admin"));
+    for (const QString &name : {QString("AdminName"), QString("qxAdmin"), QString("qxSysSet")})
+        QCOMPARE(grid.model()->headerData(grid.model()->columnOf(name), Qt::Horizontal).toString(), name);
     QCOMPARE(grid.displayText(0, "qxAdmin"), QString("是"));
     QCOMPARE(grid.value(0, "qxAdmin").toBool(), true);
     database.insert("admin", {{"AdminName", "新人"}, {"qxAdmin", false}});
@@ -446,6 +757,29 @@ void TstGrid::displayAndColumns()
     grid.open(database, Sql("select * from 借出记录"), "借出记录");
     QCOMPARE(grid.displayText(0, "租金"), QString("0.50"));
     QCOMPARE(grid.displayText(0, "应还日期"), QString());
+}
+
+// The search windows show only their listed columns; the others stay in the rows and the export.
+void TstGrid::unlistedColumnsCanBeHidden()
+{
+    TestLibrary library;
+    addBooks(library.db());
+    DataGrid grid;
+    grid.setColumns(bookColumns());
+    grid.setShowUnlistedColumns(false);
+    grid.open(library.db(), Sql("select * from 图书"), "图书");
+    const auto hidden = [&grid](const QString &field) { return grid.view()->isColumnHidden(grid.model()->columnOf(field)); };
+    for (const QString &field : {QString("py"), QString("ISBN"), QString("登记人")})
+        QVERIFY2(hidden(field), qPrintable(field));
+    QVERIFY(hidden("简介"));
+    QVERIFY(!hidden("编号"));
+    QVERIFY(!hidden("出版时间"));
+    QCOMPARE(grid.displayText(0, "ISBN"), QString());
+    QVERIFY(grid.resultStatement().preparedText().contains("py"));
+
+    grid.setShowUnlistedColumns(true);
+    QVERIFY(!hidden("py"));
+    QVERIFY(hidden("简介"));
 }
 
 void TstGrid::windowRowLimitIsKeptWhenNested()
@@ -507,29 +841,46 @@ void TstGrid::sqlServerStatements()
     query.setColumns({"编号", "价格"});
     query.setSort("价格", true);
     query.setFilter("编号", {QString("B1")});
+    const QString select = "select lb_grid.[编号], lb_grid.[价格], lb_grid.lb_rowid from (select top 500 图书.rowid as "
+                           "lb_rowid, * from 图书 where 名称 like ? ) as lb_grid where lb_grid.[编号] in (?)";
     const Sql page = query.page(400, 200);
-    QCOMPARE(page.preparedText(),
-             QString("select lb_grid.[编号], lb_grid.[价格], lb_grid.lb_rowid from (select top 500 图书.rowid as "
-                     "lb_rowid, * from 图书 where 名称 like ? ) as lb_grid where lb_grid.[编号] in (?) order by "
-                     "lb_grid.[价格] desc, lb_grid.lb_rowid asc offset 400 rows fetch next 200 rows only"));
+    QCOMPARE(page.preparedText(), select + " order by lb_grid.[价格] desc, lb_grid.lb_rowid desc offset 400 rows fetch "
+                                           "next 200 rows only");
     QCOMPARE(page.boundValues(), (QVariantList {QString("%史%"), QString("B1")}));
+    QCOMPARE(query.page(0, 200, true).preparedText(),
+             select + " order by lb_grid.[价格] asc, lb_grid.lb_rowid asc offset 0 rows fetch next 200 rows only");
+    // No row values on SQL Server: the keyset is spelled out, still a range of the sort column.
+    const QList<Sql> after = query.pagesAfter({QVariant::fromValue(Money::fromInt(12)), 7}, 200);
+    QCOMPARE(after.size(), 2);
+    QCOMPARE(after.at(0).preparedText(),
+             select + " and lb_grid.[价格] <= ? and (lb_grid.[价格] < ? or lb_grid.lb_rowid < ?) order by lb_grid.[价格] "
+                      "desc, lb_grid.lb_rowid desc offset 0 rows fetch next 200 rows only");
+    QCOMPARE(after.at(0).boundValues(), (QVariantList {QString("%史%"), QString("B1"), QVariant::fromValue(Money::fromInt(12)),
+                                                      QVariant::fromValue(Money::fromInt(12)), 7}));
+    QCOMPARE(after.at(1).preparedText(), select + " and lb_grid.[价格] is null order by lb_grid.[价格] desc, "
+                                                  "lb_grid.lb_rowid desc offset 0 rows fetch next 200 rows only");
     QCOMPARE(query.result().preparedText(),
              QString("select lb_grid.[编号], lb_grid.[价格] from (select top 500 图书.rowid as lb_rowid, * from "
                      "图书 where 名称 like ? ) as lb_grid where lb_grid.[编号] in (?) order by lb_grid.[价格] desc, "
-                     "lb_grid.lb_rowid asc"));
+                     "lb_grid.lb_rowid desc"));
 }
 
 void TstGrid::modelTester()
 {
     LIBRARY_FOR_ENGINE();
     addBooks(database);
+    addNumberedBooks(database, GridModel::ChunkRows * 2);
     DataGrid grid;
     grid.setColumns(bookColumns());
     QAbstractItemModelTester tester(grid.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     grid.open(database, Sql("select * from 图书"), "图书");
+    QTRY_VERIFY(grid.model()->totalsKnown());
     grid.sortBy("名称", Qt::AscendingOrder);
-    grid.setFilter("分类", {QString("文学")});
+    grid.setCurrentRow(grid.rowCount() - 1);
+    grid.setFilter("分类", {QString("文学"), QString("C1")});
+    QTRY_VERIFY(grid.model()->totalsKnown());
     grid.refresh();
+    QCOMPARE(grid.rowCount(), 2 + GridModel::ChunkRows * 2 / 3);
     grid.clear();
     QCOMPARE(grid.rowCount(), 0);
 }
