@@ -149,7 +149,7 @@ void TstDb::displayText_data()
     QTest::addColumn<int>("statement");
     QTest::addColumn<QString>("expected");
     // 0: reader by number, 1: overdue loans, 2: contains-search, 3: login with a delimiter in the
-    // name, 4: row limit
+    // name, 4: row limit, 5: values bound with Sql::value
     QTest::newRow("a reader") << "a" << 0 << "select * from 读者库 where 读者编号=\"R001\"";
     QTest::newRow("s reader") << "s" << 0 << "select * from 读者库 where 读者编号='R001'";
     QTest::newRow("a overdue") << "a" << 1 << "select * from 借出记录 where 应还日期 <=#2009-03-01# and 已还=\"否\" ";
@@ -162,6 +162,8 @@ void TstDb::displayText_data()
     QTest::newRow("a top") << "a" << 4 << "select top 200 * from 读者库 where 读者姓名 like \"%张%\"";
     QTest::newRow("s top") << "s" << 4 << "select top 200 * from 读者库 where 读者姓名 like '%张%'";
     QTest::newRow("p limit") << "p" << 4 << "select * from 读者库 where 读者姓名 like '%张%' limit 200";
+    QTest::newRow("a values") << "a" << 5 << "update 读者库 set 读者姓名=\"O'Brien\", 有效期=#2500-01-01#, 未还数量=2";
+    QTest::newRow("s values") << "s" << 5 << "update 读者库 set 读者姓名='O''Brien', 有效期='2500-01-01', 未还数量=2";
 }
 
 static Sql sampleStatement(int which)
@@ -177,6 +179,10 @@ static Sql sampleStatement(int which)
     case 3:
         return Sql("select * from admin where adminname =") + Sql::text(QStringLiteral("a\"b'c")) + " and pwd="
             + Sql::text(QStringLiteral("x"));
+    case 5:
+        // Values bound as values still show as literals of their kind.
+        return Sql("update 读者库 set 读者姓名=") + Sql::value(QStringLiteral("O'Brien")) + ", 有效期="
+            + Sql::value(QDate(2500, 1, 1)) + ", 未还数量=" + Sql::value(2);
     default:
         return (Sql("select * from 读者库 where 读者姓名 like ") + Sql::like(QStringLiteral("张"))).limit(200);
     }
