@@ -1,5 +1,6 @@
 #include "components/ReportLayout.h"
 
+#include "db/Amounts.h"
 #include "db/Money.h"
 
 #include <QRegularExpression>
@@ -14,24 +15,12 @@ struct Place {
     const QList<int> *pageRows = nullptr;
 };
 
-bool isInteger(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
-}
 
 Money asMoney(const QVariant &v)
 {
     if (v.canConvert<Money>() && v.typeId() == qMetaTypeId<Money>())
         return v.value<Money>();
-    if (isInteger(v))
+    if (db::isWholeNumber(v))
         return Money::fromInt(v.toLongLong());
     return Money::fromDouble(v.toDouble());
 }
@@ -43,7 +32,7 @@ QVariant sumOf(const QList<QVariant> &values)
     bool whole = true;
     for (const QVariant &v : values) {
         money = money || v.typeId() == qMetaTypeId<Money>();
-        whole = whole && (isInteger(v) || !v.isValid());
+        whole = whole && (db::isWholeNumber(v) || !v.isValid());
     }
     if (money) {
         Money total;
@@ -245,7 +234,7 @@ QString formatReportValue(const QVariant &value, const QString &format)
     default:
         break;
     }
-    if (isInteger(value))
+    if (db::isWholeNumber(value))
         return format == QLatin1String("money") ? Money::fromInt(value.toLongLong()).toString(2)
                                                 : QString::number(value.toLongLong());
     if (format == QLatin1String("date") && value.canConvert<QDate>() && value.toDate().isValid())

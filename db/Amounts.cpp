@@ -57,19 +57,6 @@ Slot slotOf(const QString &before, QString *column)
     return Slot::Comparison;
 }
 
-bool isWholeNumber(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 QVariant fieldValue(const QString &column, const QVariant &value)
@@ -86,6 +73,19 @@ QVariant boundValue(const QString &textBefore, const QVariant &value)
     if (slot == Slot::Comparison && isWholeNumber(value))
         return value;
     return toAmount(column, value);
+}
+
+bool isWholeNumber(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace db

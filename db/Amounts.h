@@ -25,4 +25,7 @@ QVariant fieldValue(const QString &column, const QVariant &value);
 // Sql::money.
 QVariant boundValue(const QString &textBefore, const QVariant &value);
 
+// Whether a value is a whole number as the engines hand them back (int, long long, unsigned).
+bool isWholeNumber(const QVariant &value);
+
 } // namespace db
