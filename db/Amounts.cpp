@@ -77,6 +77,42 @@ QVariant fieldValue(const QString &column, const QVariant &value)
     return columnKind(column) == ColumnKind::Money ? toAmount(column, value) : value;
 }
 
+QVariant typedFieldValue(const QString &column, const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    bool ok = false;
+    switch (columnKind(column)) {
+    case ColumnKind::Integer: {
+        const qlonglong number = text.trimmed().toLongLong(&ok);
+        if (ok)
+            return number;
+        throw DbError(QStringLiteral("%1 的值 \"%2\" 不是整数").arg(column, text));
+    }
+    case ColumnKind::Floating: {
+        const double number = text.trimmed().toDouble(&ok);
+        if (ok)
+            return number;
+        throw DbError(QStringLiteral("%1 的值 \"%2\" 不是数字").arg(column, text));
+    }
+    case ColumnKind::Money:
+        return toAmount(column, text.trimmed());
+    default:
+        return text;
+    }
+}
+
+QString fieldText(const QVariant &typed)
+{
+    if (!typed.isValid() || typed.isNull())
+        return {};
+    if (typed.metaType() == QMetaType::fromType<Money>())
+        return typed.value<Money>().toPlainString();
+    if (typed.typeId() == QMetaType::Double)
+        return QString::number(typed.toDouble(), 'g', 15);
+    return typed.toString();
+}
+
 QVariant boundValue(const QString &textBefore, const QVariant &value)
 {
     QString column;
