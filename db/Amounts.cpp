@@ -13,13 +13,18 @@ namespace {
 
 enum class Slot { None, Comparison, Amount };
 
+DbError notAnAmount(const QString &column, const QString &text)
+{
+    return DbError(QStringLiteral("%1 的值 \"%2\" 不是金额 (最多四位小数)").arg(column, text));
+}
+
 QVariant toAmount(const QString &column, const QVariant &value)
 {
     if (!value.isValid() || value.isNull())
         return value;
     if (const auto amount = Money::fromAmount(value))
         return QVariant::fromValue(*amount);
-    throw DbError(QStringLiteral("%1 的值 \"%2\" 不是金额 (最多四位小数)").arg(column, value.toString()));
+    throw notAnAmount(column, value.toString());
 }
 
 // "insert into 图书 (编号, 价格) values (?, " -> 价格: the column whose value comes next.
@@ -96,7 +101,9 @@ QVariant typedFieldValue(const QString &column, const QString &text)
         throw DbError(QStringLiteral("%1 的值 \"%2\" 不是数字").arg(column, text));
     }
     case ColumnKind::Money:
-        return toAmount(column, text.trimmed());
+        if (const auto amount = Money::parse(text.trimmed()))
+            return QVariant::fromValue(*amount);
+        throw notAnAmount(column, text);
     default:
         return text;
     }

@@ -1,6 +1,7 @@
 // The database layer: Money, display texts, bound statements on each engine, transactions,
 // connection texts.
 #include "TestLibrary.h"
+#include "db/Amounts.h"
 #include "db/ConnectionText.h"
 #include "db/Database.h"
 #include "db/DbError.h"
@@ -67,6 +68,8 @@ private slots:
     void moneyRoundTrip();
     void notAnAmountIsRefused_data();
     void notAnAmountIsRefused();
+    void typedBoxText_data();
+    void typedBoxText();
     void amountsInStatements_data();
     void amountsInStatements();
     void nestedScopeWithoutCommitRollsBackAll_data() { engines_data(); }
@@ -494,6 +497,55 @@ void TstDb::notAnAmountIsRefused_data()
     for (const auto &[engineName, engine] : engineChoices())
         for (const char *text : {"abc", "1,2,3", "12.34567", "9999999999999999"})
             QTest::addRow("%s %s", engineName.constData(), text) << engine << QString::fromLatin1(text);
+}
+
+// What an entry box's text stores in a column of each kind, and the text it shows again.
+void TstDb::typedBoxText_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QVariant>("stored"); // invalid: refused
+    QTest::addColumn<QString>("shown");
+    const QVariant refused;
+    QTest::newRow("empty text is null") << "名称" << "" << QVariant(QMetaType(QMetaType::QString)) << "";
+    QTest::newRow("text as typed") << "名称" << " 普通 " << QVariant(QStringLiteral(" 普通 ")) << " 普通 ";
+    QTest::newRow("empty number is null") << "借阅天数" << "" << QVariant(QMetaType(QMetaType::QString)) << "";
+    QTest::newRow("whole number") << "借阅天数" << " 30 " << QVariant(qlonglong(30)) << "30";
+    QTest::newRow("not a whole number") << "借阅天数" << "3.5" << refused << "";
+    QTest::newRow("letters for a number") << "借阅数量限制" << "abc" << refused << "";
+    QTest::newRow("floating") << "超期每日罚金" << "0.25" << QVariant(0.25) << "0.25";
+    QTest::newRow("floating without decimals") << "押金倍数" << "2" << QVariant(2.0) << "2";
+    QTest::newRow("letters for a floating") << "押金倍数" << "x" << refused << "";
+    QTest::newRow("amount") << "租金" << "0.35" << QVariant::fromValue(Money::fromRaw(3500)) << "0.35";
+    QTest::newRow("amount in whole yuan") << "开户费" << "5" << QVariant::fromValue(Money::fromInt(5)) << "5.00";
+    QTest::newRow("amount of four decimals") << "租金" << "1.2345" << QVariant::fromValue(Money::fromRaw(12345)) << "1.2345";
+    QTest::newRow("amount of five decimals") << "租金" << "1.23456" << refused << "";
+    QTest::newRow("blanks for an amount") << "开户费" << "  " << refused << "";
+}
+
+void TstDb::typedBoxText()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, text);
+    QFETCH(QVariant, stored);
+    QFETCH(QString, shown);
+    if (!stored.isValid()) {
+        try {
+            db::typedFieldValue(column, text);
+            QFAIL("the text should be refused");
+        } catch (const db::DbError &e) {
+            QVERIFY2(e.text().contains(column) && e.text().contains(text), qPrintable(e.text()));
+        }
+        return;
+    }
+    const QVariant value = db::typedFieldValue(column, text);
+    if (stored.isNull()) {
+        QVERIFY(value.isNull());
+    } else {
+        QCOMPARE(value.metaType(), stored.metaType());
+        QCOMPARE(value, stored);
+    }
+    QCOMPARE(db::fieldText(value), shown);
 }
 
 void TstDb::notAnAmountIsRefused()
