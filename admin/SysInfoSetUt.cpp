@@ -126,6 +126,7 @@ TSysInfoSetFm::TSysInfoSetFm(QWidget *parent) : LibraryWindow(parent)
     layout->addWidget(backLabel);
     layout->addWidget(Memo1);
     layout->addLayout(buttons);
+    setMinimumWidth(420);
 
     connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, guarded([this] { Button2Click(); }));
