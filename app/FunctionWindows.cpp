@@ -1,8 +1,23 @@
 #include "app/FunctionWindows.h"
 
+#include "admin/AdminUt.h"
+#include "admin/BackUpAccessUt.h"
+#include "admin/ChangePwdUt.h"
+#include "admin/CleandataUt.h"
 #include "admin/SetDataUt.h"
+#include "admin/SysInfoSetUt.h"
 #include "app/AboutUt.h"
 #include "common/Platform.h"
+#include "reference/Bk2KindUt.h"
+#include "reference/BkKindUt.h"
+#include "reference/DepartMentUt.h"
+#include "reference/MoneyKindUt.h"
+#include "reference/PaperUt.h"
+#include "reference/PlaceUt.h"
+#include "reference/PubUt.h"
+#include "reference/RdKindUt.h"
+#include "reference/RentLevelUt.h"
+#include "reference/SecretLevelUt.h"
 
 #include <QDialog>
 #include <QHash>
@@ -19,6 +34,21 @@ static const QHash<QString, FunctionWindows::Factory> &factories()
     static const QHash<QString, FunctionWindows::Factory> table{
         {QStringLiteral("TSetDataFm"), make<TSetDataFm>},
         {QStringLiteral("TAboutFm"), make<TAboutFm>},
+        {QStringLiteral("TAdminFm"), make<TAdminFm>},
+        {QStringLiteral("TChangePwdFm"), make<TChangePwdFm>},
+        {QStringLiteral("TSysInfoSetFm"), make<TSysInfoSetFm>},
+        {QStringLiteral("TBackUpAccessFm"), make<TBackUpAccessFm>},
+        {QStringLiteral("TCleanDataFm"), make<TCleanDataFm>},
+        {QStringLiteral("TRdKindFm"), make<TRdKindFm>},
+        {QStringLiteral("TRentLevelFm"), make<TRentLevelFm>},
+        {QStringLiteral("TBkKindFm"), make<TBkKindFm>},
+        {QStringLiteral("TBk2KindFm"), make<TBk2KindFm>},
+        {QStringLiteral("TPubFm"), make<TPubFm>},
+        {QStringLiteral("TDepartMentFm"), make<TDepartMentFm>},
+        {QStringLiteral("TPlaceFm"), make<TPlaceFm>},
+        {QStringLiteral("TPaperFm"), make<TPaperFm>},
+        {QStringLiteral("TSecretLevelFm"), make<TSecretLevelFm>},
+        {QStringLiteral("TMoneyKindFm"), make<TMoneyKindFm>},
     };
     return table;
 }

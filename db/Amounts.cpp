@@ -13,13 +13,18 @@ namespace {
 
 enum class Slot { None, Comparison, Amount };
 
+DbError notAnAmount(const QString &column, const QString &text)
+{
+    return DbError(QStringLiteral("%1 的值 \"%2\" 不是金额 (最多四位小数)").arg(column, text));
+}
+
 QVariant toAmount(const QString &column, const QVariant &value)
 {
     if (!value.isValid() || value.isNull())
         return value;
     if (const auto amount = Money::fromAmount(value))
         return QVariant::fromValue(*amount);
-    throw DbError(QStringLiteral("%1 的值 \"%2\" 不是金额 (最多四位小数)").arg(column, value.toString()));
+    throw notAnAmount(column, value.toString());
 }
 
 // "insert into 图书 (编号, 价格) values (?, " -> 价格: the column whose value comes next.
@@ -62,6 +67,44 @@ Slot slotOf(const QString &before, QString *column)
 QVariant fieldValue(const QString &column, const QVariant &value)
 {
     return columnKind(column) == ColumnKind::Money ? toAmount(column, value) : value;
+}
+
+QVariant typedFieldValue(const QString &column, const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    bool ok = false;
+    switch (columnKind(column)) {
+    case ColumnKind::Integer: {
+        const qlonglong number = text.trimmed().toLongLong(&ok);
+        if (ok)
+            return number;
+        throw DbError(QStringLiteral("%1 的值 \"%2\" 不是整数").arg(column, text));
+    }
+    case ColumnKind::Floating: {
+        const double number = text.trimmed().toDouble(&ok);
+        if (ok)
+            return number;
+        throw DbError(QStringLiteral("%1 的值 \"%2\" 不是数字").arg(column, text));
+    }
+    case ColumnKind::Money:
+        if (const auto amount = Money::parse(text.trimmed()))
+            return QVariant::fromValue(*amount);
+        throw notAnAmount(column, text);
+    default:
+        return text;
+    }
+}
+
+QString fieldText(const QVariant &typed)
+{
+    if (!typed.isValid() || typed.isNull())
+        return {};
+    if (typed.metaType() == QMetaType::fromType<Money>())
+        return typed.value<Money>().toPlainString();
+    if (typed.typeId() == QMetaType::Double)
+        return QString::number(typed.toDouble(), 'g', 15);
+    return typed.toString();
 }
 
 QVariant boundValue(const QString &textBefore, const QVariant &value)

@@ -16,6 +16,14 @@ namespace db {
 // not one), anything else as it is. Null stays null.
 QVariant fieldValue(const QString &column, const QVariant &value);
 
+// What an entry box typed for a column stores: null for an empty text; a whole number, a floating
+// number or an exact amount where the column's kind says so (DbError naming the column and the
+// text when it is none; blanks around a number are ignored); anything else the text as typed.
+QVariant typedFieldValue(const QString &column, const QString &text);
+// The text an entry box shows for a column's value (as Rows::typed gives it): empty for null,
+// an amount with its decimals ("12.50", "0.1234"), a number without a trailing ".0".
+QString fieldText(const QVariant &typed);
+
 // A value bound after `textBefore`, the statement's prepared text up to its "?". Where it meets a
 // money column as an amount (after "卡内金额+", "卡内金额-", "set 价格=", or in the values of
 // "insert into 图书 (编号, 价格) values (?, ?)") it becomes Money like a field. Where it is

@@ -5,13 +5,18 @@
 #include "db/Transaction.h"
 
 #include <QAtomicInt>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTemporaryFile>
+#include <cstdio>
 #include <optional>
+#include <unistd.h>
 
 namespace db {
 
@@ -96,6 +101,44 @@ void Database::reopen()
 {
     close();
     open();
+}
+
+void Database::backupTo(const QString &path)
+{
+    const QString statement = driver_->backupStatement();
+    if (statement.isEmpty())
+        throw DbError(QStringLiteral("服务器上的数据库由服务器的备份工具备份, 本程序不能复制它。"));
+    if (inTransaction())
+        throw DbError(QStringLiteral("事务尚未结束, 不能备份。"));
+    const QFileInfo target(path);
+    const QString own = QFileInfo(spec_.file).canonicalFilePath();
+    if (target.exists() && target.canonicalFilePath() == own)
+        throw DbError(QStringLiteral("不能把数据库备份到它自己的文件上: %1").arg(QDir::toNativeSeparators(path)));
+    // VACUUM cannot run while a select of this connection is unfinished.
+    endReads();
+
+    // The copy goes into an empty file beside the target (which "vacuum into" accepts), and takes
+    // the target's place only once it is complete.
+    QTemporaryFile part(target.absoluteDir().filePath(target.fileName() + QStringLiteral(".XXXXXX.part")));
+    if (!part.open())
+        throw DbError(QStringLiteral("无法写入备份文件 %1: %2")
+                          .arg(QDir::toNativeSeparators(target.absoluteFilePath()), part.errorString()));
+    QSqlQuery query(handle());
+    if (!query.prepare(statement))
+        throw DbError(errorText(query.lastError(), statement));
+    query.addBindValue(part.fileName());
+    run(query, statement);
+    query.finish();
+    if (::fsync(part.handle()) != 0)
+        throw DbError(QStringLiteral("无法写入备份文件 %1").arg(QDir::toNativeSeparators(part.fileName())));
+    part.close();
+
+    // Side files of an earlier copy that was opened would be read into the new one.
+    for (const char *side : {"-wal", "-shm", "-journal"})
+        QFile::remove(target.absoluteFilePath() + QLatin1String(side));
+    if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
+        throw DbError(QStringLiteral("无法写入备份文件 %1").arg(QDir::toNativeSeparators(target.absoluteFilePath())));
+    part.setAutoRemove(false);
 }
 
 const QSet<QString> &Database::schemaNames() const

@@ -78,6 +78,14 @@ public:
     // another desk updates the row.
     QString rowIdentity(const QString &table) const;
 
+    // Writes a copy of the embedded database into `path` while the program runs: one read
+    // snapshot, so the copy is whole and consistent however other desks write meanwhile. The copy
+    // is made beside `path` and then takes its place, so an earlier backup there is replaced only
+    // by a complete one (its stale -wal/-shm files go with it). Throws DbError with the reason:
+    // a file it cannot write, the database's own file, a server database (its own tools back it
+    // up), a transaction still open on this connection.
+    void backupTo(const QString &path);
+
     // Around a file copy of the embedded database: close() first writes every change into the
     // file itself (the WAL checkpoint), so that the copy is whole.
     void close();

@@ -51,6 +51,11 @@ public:
     virtual QString releaseSavepoint(const QString &name) const { return QStringLiteral("release savepoint ") + name; }
     virtual QString rollbackToSavepoint(const QString &name) const { return QStringLiteral("rollback to savepoint ") + name; }
 
+    // The statement that writes a consistent copy of the whole database into the file bound to
+    // its one value, while other connections go on writing; empty where the engine's own server
+    // tools make the backups.
+    virtual QString backupStatement() const { return {}; }
+
     // A bound value as the engine stores it (money needs this; other values pass).
     virtual QVariant toStorage(const QVariant &value) const;
     virtual Money moneyFromStorage(const QVariant &stored) const;
@@ -78,6 +83,7 @@ public:
     QString withLimit(const QString &statement, int rows) const override;
     QString insertReturning(const QString &insert, const QString &column) const override;
     QString beginStatement() const override;
+    QString backupStatement() const override { return QStringLiteral("vacuum into ?"); }
     UnfinishedReads unfinishedReads() const override { return UnfinishedReads::BlockWrites; }
     QVariant toStorage(const QVariant &value) const override;
     Money moneyFromStorage(const QVariant &stored) const override;

@@ -1,6 +1,7 @@
 // The database layer: Money, display texts, bound statements on each engine, transactions,
 // connection texts.
 #include "TestLibrary.h"
+#include "db/Amounts.h"
 #include "db/ConnectionText.h"
 #include "db/Database.h"
 #include "db/DbError.h"
@@ -23,6 +24,8 @@
 #include <QtTest>
 #include <functional>
 #include <limits>
+#include <atomic>
+#include <optional>
 #include <thread>
 
 using db::Money;
@@ -66,6 +69,8 @@ private slots:
     void moneyRoundTrip();
     void notAnAmountIsRefused_data();
     void notAnAmountIsRefused();
+    void typedBoxText_data();
+    void typedBoxText();
     void amountsInStatements_data();
     void amountsInStatements();
     void nestedScopeWithoutCommitRollsBackAll_data() { engines_data(); }
@@ -83,6 +88,10 @@ private slots:
     void desksWritingAtOnceLoseNothing();
     void processesWritingAtOnceLoseNothing_data() { engines_data(); }
     void processesWritingAtOnceLoseNothing();
+    void backupIsOneSnapshotWhileDesksWrite();
+    void backupReplacesAnEarlierCopyWhole();
+    void backupIsRefused_data();
+    void backupIsRefused();
     void containsSearchIgnoresLetterCase_data() { engines_data(); }
     void containsSearchIgnoresLetterCase();
     void connectionTextQuotesValues_data();
@@ -497,6 +506,55 @@ void TstDb::notAnAmountIsRefused_data()
             QTest::addRow("%s %s", engineName.constData(), text) << engine << QString::fromLatin1(text);
 }
 
+// What an entry box's text stores in a column of each kind, and the text it shows again.
+void TstDb::typedBoxText_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QVariant>("stored"); // invalid: refused
+    QTest::addColumn<QString>("shown");
+    const QVariant refused;
+    QTest::newRow("empty text is null") << "名称" << "" << QVariant(QMetaType(QMetaType::QString)) << "";
+    QTest::newRow("text as typed") << "名称" << " 普通 " << QVariant(QStringLiteral(" 普通 ")) << " 普通 ";
+    QTest::newRow("empty number is null") << "借阅天数" << "" << QVariant(QMetaType(QMetaType::QString)) << "";
+    QTest::newRow("whole number") << "借阅天数" << " 30 " << QVariant(qlonglong(30)) << "30";
+    QTest::newRow("not a whole number") << "借阅天数" << "3.5" << refused << "";
+    QTest::newRow("letters for a number") << "借阅数量限制" << "abc" << refused << "";
+    QTest::newRow("floating") << "超期每日罚金" << "0.25" << QVariant(0.25) << "0.25";
+    QTest::newRow("floating without decimals") << "押金倍数" << "2" << QVariant(2.0) << "2";
+    QTest::newRow("letters for a floating") << "押金倍数" << "x" << refused << "";
+    QTest::newRow("amount") << "租金" << "0.35" << QVariant::fromValue(Money::fromRaw(3500)) << "0.35";
+    QTest::newRow("amount in whole yuan") << "开户费" << "5" << QVariant::fromValue(Money::fromInt(5)) << "5.00";
+    QTest::newRow("amount of four decimals") << "租金" << "1.2345" << QVariant::fromValue(Money::fromRaw(12345)) << "1.2345";
+    QTest::newRow("amount of five decimals") << "租金" << "1.23456" << refused << "";
+    QTest::newRow("blanks for an amount") << "开户费" << "  " << refused << "";
+}
+
+void TstDb::typedBoxText()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, text);
+    QFETCH(QVariant, stored);
+    QFETCH(QString, shown);
+    if (!stored.isValid()) {
+        try {
+            db::typedFieldValue(column, text);
+            QFAIL("the text should be refused");
+        } catch (const db::DbError &e) {
+            QVERIFY2(e.text().contains(column) && e.text().contains(text), qPrintable(e.text()));
+        }
+        return;
+    }
+    const QVariant value = db::typedFieldValue(column, text);
+    if (stored.isNull()) {
+        QVERIFY(value.isNull());
+    } else {
+        QCOMPARE(value.metaType(), stored.metaType());
+        QCOMPARE(value, stored);
+    }
+    QCOMPARE(db::fieldText(value), shown);
+}
+
 void TstDb::notAnAmountIsRefused()
 {
     QFETCH(int, engine);
@@ -649,6 +707,114 @@ void TstDb::processesWritingAtOnceLoseNothing()
     checkDeskCounter(database, 2 * rounds);
 }
 
+// A desk lends (takes a copy off 图书 and books a ledger row in one transaction) while the
+// backup is taken: the copy opens as a sound database in which every loan is whole, and the
+// program's connection goes on working.
+void TstDb::backupIsOneSnapshotWhileDesksWrite()
+{
+    TestLibrary library;
+    db::Database &database = library.db();
+    addDeskCounter(database);
+    // Written and committed, still only in the WAL: a copy of the file alone would miss them.
+    DeskWrites::run(database, 40, QStringLiteral("before"));
+
+    QStringList failures;
+    std::atomic<bool> started = false;
+    std::thread desk([&] {
+        try {
+            db::Database own(library.spec(), library.kind());
+            DeskWrites::run(own, 1, QStringLiteral("desk"));
+            started = true;
+            DeskWrites::run(own, 300, QStringLiteral("desk"));
+        } catch (const db::DbError &e) {
+            failures.append(e.text());
+        }
+    });
+    while (!started && failures.isEmpty())
+        QThread::msleep(1);
+    QTemporaryDir target;
+    const QString copy = target.filePath(QStringLiteral("book.db"));
+    database.backupTo(copy);
+    desk.join();
+    QCOMPARE(failures, QStringList());
+    QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList{QStringLiteral("book.db")});
+
+    db::ConnectionSpec spec = library.spec();
+    spec.file = copy;
+    db::Database opened(spec, library.kind());
+    QCOMPARE(column(opened, Sql("pragma integrity_check")), QStringList{QStringLiteral("ok")});
+    const qint64 loans = count(opened, QStringLiteral("收入"));
+    QVERIFY2(loans >= 41 && loans <= 341, qPrintable(QString::number(loans)));
+    checkDeskCounter(opened, int(loans));
+    QCOMPARE(count(opened, QStringLiteral("admin")), 1);
+
+    DeskWrites::run(database, 1, QStringLiteral("after"));
+    checkDeskCounter(database, 342);
+}
+
+void TstDb::backupReplacesAnEarlierCopyWhole()
+{
+    TestLibrary library;
+    db::Database &database = library.db();
+    QTemporaryDir target;
+    const QString copy = target.filePath(QStringLiteral("book.db"));
+    database.backupTo(copy);
+    // The first copy was opened and left its side files beside it.
+    {
+        db::ConnectionSpec spec = library.spec();
+        spec.file = copy;
+        db::Database opened(spec, library.kind());
+        opened.insert(QStringLiteral("收入"), {{QStringLiteral("项目"), QStringLiteral("in the old copy")}});
+    }
+    QFile stale(copy + QStringLiteral("-wal"));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write(QByteArray(4096, 'x'));
+    stale.close();
+    database.insert(QStringLiteral("收入"), {{QStringLiteral("项目"), QStringLiteral("second")}});
+    // Another desk in the middle of a write neither holds the backup up nor gets into it.
+    db::Database other(library.spec(), library.kind());
+    db::Transaction unfinished(other);
+    other.insert(QStringLiteral("收入"), {{QStringLiteral("项目"), QStringLiteral("not committed")}});
+    database.backupTo(copy);
+    QVERIFY(!QFile::exists(copy + QStringLiteral("-wal")));
+    db::ConnectionSpec spec = library.spec();
+    spec.file = copy;
+    db::Database opened(spec, library.kind());
+    QCOMPARE(column(opened, Sql("select 项目 from 收入")), QStringList{QStringLiteral("second")});
+}
+
+void TstDb::backupIsRefused_data()
+{
+    QTest::addColumn<QString>("where"); // own, missing folder, transaction, server
+    QTest::newRow("the database's own file") << "own";
+    QTest::newRow("a folder that is not there") << "missing";
+    QTest::newRow("inside a transaction") << "transaction";
+    QTest::newRow("a server database") << "server";
+}
+
+void TstDb::backupIsRefused()
+{
+    QFETCH(QString, where);
+    if (where == QLatin1String("server") && !TestLibrary::postgresAvailable())
+        QSKIP("the test script starts PostgreSQL");
+    TestLibrary library(where == QLatin1String("server") ? TestLibrary::EngineChoice::PostgreSQL
+                                                         : TestLibrary::EngineChoice::SQLite);
+    db::Database &database = library.db();
+    database.insert(QStringLiteral("收入"), {{QStringLiteral("项目"), QStringLiteral("kept")}});
+    QTemporaryDir target;
+    QString path = target.filePath(QStringLiteral("book.db"));
+    if (where == QLatin1String("own"))
+        path = QDir(library.folder()).filePath(QStringLiteral("./book.db"));
+    if (where == QLatin1String("missing"))
+        path = target.filePath(QStringLiteral("no such folder/book.db"));
+    std::optional<db::Transaction> open;
+    if (where == QLatin1String("transaction"))
+        open.emplace(database);
+    QVERIFY_THROWS_EXCEPTION(db::DbError, database.backupTo(path));
+    open.reset();
+    QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
+    QCOMPARE(count(database, QStringLiteral("收入")), 1);
+}
 
 static QStringList bookNumbers(db::Database &database)
 {
