@@ -3,6 +3,8 @@
 #include "admin/SetDataUt.h"
 #include "app/AboutUt.h"
 #include "common/Platform.h"
+#include "readers/RdAddUt.h"
+#include "readers/RdSearchUt.h"
 
 #include <QDialog>
 #include <QHash>
@@ -19,6 +21,8 @@ static const QHash<QString, FunctionWindows::Factory> &factories()
     static const QHash<QString, FunctionWindows::Factory> table{
         {QStringLiteral("TSetDataFm"), make<TSetDataFm>},
         {QStringLiteral("TAboutFm"), make<TAboutFm>},
+        {QStringLiteral("TRdAddFm"), make<TRdAddFm>},
+        {QStringLiteral("TRdSearchFm"), make<TRdSearchFm>},
     };
     return table;
 }
