@@ -69,9 +69,9 @@ TRdAddFm::TRdAddFm(QWidget *parent) : LibraryWindow(parent)
         b->setAutoDefault(false);
 
     auto *fields = new QHBoxLayout;
-    fields->addLayout(left);
+    fields->addLayout(left, 1);
     fields->addSpacing(16);
-    fields->addLayout(right);
+    fields->addLayout(right, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(CheckBox1);
     buttons->addStretch();

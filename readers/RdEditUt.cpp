@@ -105,9 +105,9 @@ TRdEditFm::TRdEditFm(db::Database &database, const QVariant &rowId, QWidget *par
         b->setAutoDefault(false);
 
     auto *fields = new QHBoxLayout;
-    fields->addLayout(left);
+    fields->addLayout(left, 1);
     fields->addSpacing(16);
-    fields->addLayout(right);
+    fields->addLayout(right, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Button1);

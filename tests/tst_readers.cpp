@@ -3,6 +3,7 @@
 #include "InputLabels.h"
 #include "RecordingPlatform.h"
 #include "TestLibrary.h"
+#include "WorkbookReader.h"
 #include "app/MainUt.h"
 #include "app/Session.h"
 #include "common/ProgramFolder.h"
@@ -217,6 +218,8 @@ private slots:
     void readerListReportFollowsTheList();
     void readerCardsScanBackToTheirNumbers_data() { TestLibrary::addEngineRows(); }
     void readerCardsScanBackToTheirNumbers();
+    void exportLeavesTheLastReaderCurrent_data() { TestLibrary::addEngineRows(); }
+    void exportLeavesTheLastReaderCurrent();
     void mainWindowOpensTheReaderWindows();
 
     // 卡内充值
@@ -587,6 +590,9 @@ void TstReaders::editOneColumnKeepsTheOthers()
     // Meanwhile a desk lends to the reader and takes rent from his card.
     database.exec(db::Sql("update 读者库 set 未还数量 = 未还数量 + 1, 卡内金额 = 卡内金额 - ") + db::Sql::money(Money::fromInt(2))
                   + " where 读者编号 = 'R002'");
+    // And another desk corrects his address.
+    db::Database otherDesk(library.spec(), library.kind());
+    otherDesk.exec(db::Sql("update 读者库 set 住址 = ") + db::Sql::text(QStringLiteral("新华路3号")) + " where 读者编号 = 'R002'");
     fm->DBEdit7->setText(QStringLiteral(" 13900000000 "));
     fm->Button1->click();
     QTRY_VERIFY(!guard);
@@ -595,7 +601,7 @@ void TstReaders::editOneColumnKeepsTheOthers()
     QVERIFY(r.next());
     QCOMPARE(r.text(QStringLiteral("联系电话")), QStringLiteral("13900000000"));
     QCOMPARE(r.text(QStringLiteral("读者姓名")), QStringLiteral("李四"));
-    QCOMPARE(r.text(QStringLiteral("住址")), QStringLiteral("北京路1号"));
+    QCOMPARE(r.text(QStringLiteral("住址")), QStringLiteral("新华路3号"));
     QCOMPARE(r.text(QStringLiteral("py")), QStringLiteral("XX"));
     QCOMPARE(r.date(QStringLiteral("有效期")), QDate(2030, 1, 1));
     QCOMPARE(r.integer(QStringLiteral("未还数量")), 1);
@@ -1006,6 +1012,35 @@ void TstReaders::readerCardsScanBackToTheirNumbers()
     Report one = fm.readerCardReport();
     QCOMPARE(one.rows().size(), 1);
     QCOMPARE(decodedBarcodes(one.pageImage(0, 300), dir.path()), QStringList{QStringLiteral("R002")});
+}
+
+// Every column of the listed readers goes out, hidden ones too; the last one is then current, so
+// 修改 acts on him.
+void TstReaders::exportLeavesTheLastReaderCurrent()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addThreeReaders(database);
+    TRdSearchFm fm;
+    search(fm, QStringLiteral("读者姓名"), QStringLiteral("张"), false);
+    fm.grid->sortBy(QStringLiteral("读者编号"), Qt::AscendingOrder);
+    fm.grid->setCurrentRow(0);
+    platform_->installedPrograms = {QStringLiteral("libreoffice")};
+    button(fm, "ToolButton10")->click();
+    const QStringList started = platform_->texts(QStringLiteral("start"));
+    QCOMPARE(started.size(), 1);
+    const auto start = std::find_if(platform_->events.cbegin(), platform_->events.cend(),
+                                    [](const RecordingPlatform::Event &e) { return e.kind == QLatin1String("start"); });
+    const QString path = start->title.section(QLatin1Char(' '), -1);
+    const Sheet sheet = readBack(path);
+    QDir(QFileInfo(path).absolutePath()).removeRecursively();
+    for (const char *column : {"读者编号", "住址", "密码", "卡内金额", "py"})
+        QVERIFY2(sheet.column(QString::fromUtf8(column)) >= 0, column);
+    QCOMPARE(sheet.rows.size(), 3);
+    QCOMPARE(sheet.cell(2, QStringLiteral("读者编号")).toObject().value(QStringLiteral("value")).toString(), QStringLiteral("R003"));
+    QCOMPARE(fm.grid->currentValue(QStringLiteral("读者编号")).toString(), QStringLiteral("R003"));
+    button(fm, "ToolButton2")->click();
+    QCOMPARE(platform_->lastWindow<TRdEditFm>()->DBEdit1->text(), QStringLiteral("R003"));
 }
 
 void TstReaders::mainWindowOpensTheReaderWindows()
