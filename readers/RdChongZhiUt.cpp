@@ -131,7 +131,12 @@ bool TRdChongZhiFm::eventFilter(QObject *watched, QEvent *event)
 
 void TRdChongZhiFm::Button1Click()
 {
-    db::Money amount = amountOf(Edit1->text());
+    // The sign comes from the refund box alone: a minus left in the box by a refund that failed
+    // must not turn the next refund into a top-up.
+    QString digits = Edit1->text().trimmed();
+    if (digits.startsWith(QLatin1Char('-')))
+        digits.remove(0, 1);
+    db::Money amount = amountOf(digits);
     if (amount.isZero()) {
         Platform::instance().message(QStringLiteral("不能充0元!"));
         Edit1->setFocus();
@@ -139,7 +144,7 @@ void TRdChongZhiFm::Button1Click()
         return;
     }
     if (CheckBox1->isChecked()) {
-        Edit1->setText(QStringLiteral("-") + Edit1->text().trimmed());
+        Edit1->setText(QStringLiteral("-") + digits);
         amount = -amount;
     }
     topUp(amount, Memo1->toPlainText());

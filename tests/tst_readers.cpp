@@ -228,6 +228,7 @@ private slots:
     void topUpRefusesZero_data();
     void topUpRefusesZero();
     void amountKeyFilter();
+    void refundAfterAFailedRefundStaysARefund();
     void amountIsReadAsMoney_data();
     void amountIsReadAsMoney();
     void topUpRefusedOnAnEmptyList_data() { TestLibrary::addEngineRows(); }
@@ -1172,6 +1173,23 @@ void TstReaders::amountKeyFilter()
     fm.Edit1->clear();
     fm.Edit1->insert(QStringLiteral("-50"));
     QCOMPARE(fm.Edit1->text(), QString());
+}
+
+// A refund the database refused leaves "-50" in the box; pressing 确定 again refunds 50.
+void TstReaders::refundAfterAFailedRefundStaysARefund()
+{
+    TestLibrary library;
+    useLibrary(library);
+    addThreeReaders(library.db());
+    TRdChongZhiFm fm(library.db(), QVariant(qlonglong(1)));
+    fm.CheckBox1->setChecked(true);
+    fm.Edit1->setText(QStringLiteral("-50"));
+    fm.Button1->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("充值成功!")});
+    QCOMPARE(balanceOf(library.db(), QStringLiteral("R001")), Money::fromInt(-50));
+    db::Rows income = library.db().select(db::Sql("select 金额 from 收入"));
+    QVERIFY(income.next());
+    QCOMPARE(income.money(QStringLiteral("金额")), Money::fromInt(-50));
 }
 
 void TstReaders::amountIsReadAsMoney_data()
