@@ -18,6 +18,8 @@
 #include "reference/RdKindUt.h"
 #include "reference/RentLevelUt.h"
 #include "reference/SecretLevelUt.h"
+#include "readers/RdAddUt.h"
+#include "readers/RdSearchUt.h"
 
 #include <QDialog>
 #include <QHash>
@@ -49,6 +51,8 @@ static const QHash<QString, FunctionWindows::Factory> &factories()
         {QStringLiteral("TPaperFm"), make<TPaperFm>},
         {QStringLiteral("TSecretLevelFm"), make<TSecretLevelFm>},
         {QStringLiteral("TMoneyKindFm"), make<TMoneyKindFm>},
+        {QStringLiteral("TRdAddFm"), make<TRdAddFm>},
+        {QStringLiteral("TRdSearchFm"), make<TRdSearchFm>},
     };
     return table;
 }

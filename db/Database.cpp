@@ -144,6 +144,7 @@ void Database::backupTo(const QString &path)
 const QSet<QString> &Database::schemaNames() const
 {
     if (schemaNames_.isEmpty()) {
+        beforeStatement();
         const QSqlDatabase db = handle();
         for (const QString &table : db.tables()) {
             schemaNames_.insert(table.toLower());
@@ -157,6 +158,7 @@ const QSet<QString> &Database::schemaNames() const
 
 QString Database::rowIdentity(const QString &table) const
 {
+    beforeStatement();
     const QSqlRecord record = handle().record(table);
     const int id = record.indexOf(QStringLiteral("id"));
     return id >= 0 ? record.fieldName(id) : driver_->rowIdColumn();
@@ -169,11 +171,13 @@ bool Database::isSchemaName(const QString &name) const
 
 bool Database::hasTable(const QString &table) const
 {
+    beforeStatement();
     return handle().tables().contains(table, Qt::CaseInsensitive);
 }
 
 bool Database::hasColumn(const QString &table, const QString &column) const
 {
+    beforeStatement();
     return hasTable(table) && handle().record(table).indexOf(column) >= 0;
 }
 
@@ -361,7 +365,7 @@ void Database::control(const QString &statement)
 
 // Takes the rest of this connection's unfinished selects into memory, where the engine would
 // otherwise let them hold a snapshot or cut them short; their Rows read on from there.
-void Database::endReads()
+void Database::endReads() const
 {
     for (const auto &read : reads_)
         if (const auto state = read.lock(); state && Rows::isUnfinished(*state))
@@ -369,7 +373,7 @@ void Database::endReads()
     reads_.clear();
 }
 
-void Database::beforeStatement()
+void Database::beforeStatement() const
 {
     if (driver_->unfinishedReads() == Driver::UnfinishedReads::EndAtNextStatement)
         endReads();

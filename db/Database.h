@@ -109,8 +109,9 @@ private:
     // Transactions and savepoints (Transaction.h).
     void control(const QString &statement);
     void beginTransaction();
-    void endReads();
-    void beforeStatement();
+    void endReads() const;
+    // Before anything runs on the connection, the server's catalogue reads of the schema lookups too.
+    void beforeStatement() const;
     void commitTransaction();
     void rollbackTransaction() noexcept;
 
@@ -119,7 +120,7 @@ private:
     std::unique_ptr<Driver> driver_;
     QString name_;
     mutable QSet<QString> schemaNames_;
-    std::vector<std::weak_ptr<Rows::State>> reads_; // selects that may be unfinished (Rows)
+    mutable std::vector<std::weak_ptr<Rows::State>> reads_; // selects that may be unfinished (Rows)
     int transactionDepth_ = 0;
     bool spoiled_ = false; // a nested Transaction ended without commit
     int savepoints_ = 0;

@@ -79,6 +79,8 @@ private slots:
     void savepointUndoesOnlyItsOwnWrites();
     void unfinishedRowsReadOnAcrossOtherStatements_data() { engines_data(); }
     void unfinishedRowsReadOnAcrossOtherStatements();
+    void unfinishedRowsReadOnAcrossSchemaLookups_data() { engines_data(); }
+    void unfinishedRowsReadOnAcrossSchemaLookups();
     void rowEditSurvivesAnotherDesk_data() { engines_data(); }
     void rowEditSurvivesAnotherDesk();
     void rowChangeThatIsNotOneRowChangesNothing_data() { engines_data(); }
@@ -895,6 +897,24 @@ void TstDb::unfinishedRowsReadOnAcrossOtherStatements()
         seen.append(notStarted.text(QStringLiteral("编号")) + QLatin1Char(':') + copies.text(QStringLiteral("数量")));
     }
     QCOMPARE(seen.join(QLatin1Char(' ')), QStringLiteral("B1 B2 B3 B1:1 B2:1 B3:1"));
+}
+
+// The schema lookups a window makes between the rows of a list (which column names a row, whether
+// a typed column exists) read the server's catalogue on the same connection: the list reads on.
+void TstDb::unfinishedRowsReadOnAcrossSchemaLookups()
+{
+    LIBRARY_FOR_ENGINE();
+    for (const char *number : {"B1", "B2", "B3"})
+        database.insert(QStringLiteral("图书"), {{QStringLiteral("编号"), QString::fromLatin1(number)}});
+    db::Rows books = database.select(Sql("select 编号 from 图书 order by 编号"));
+    QStringList seen;
+    while (books.next()) {
+        seen.append(books.text(QStringLiteral("编号")));
+        QVERIFY(database.hasColumn(QStringLiteral("读者库"), QStringLiteral("读者姓名")));
+        QVERIFY(database.hasTable(QStringLiteral("收入")));
+        QCOMPARE(database.rowIdentity(QStringLiteral("收入")), QStringLiteral("id"));
+    }
+    QCOMPARE(seen, (QStringList{QStringLiteral("B1"), QStringLiteral("B2"), QStringLiteral("B3")}));
 }
 
 static QStringList periodicals(db::Database &database)

@@ -1,0 +1,69 @@
+#include "readers/ReaderForm.h"
+
+#include "common/LookupList.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QWidget>
+
+QLineEdit *readerLineEdit(QWidget *parent, const char *name)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+
+QComboBox *readerComboBox(QWidget *parent, const char *name)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    return box;
+}
+
+QDateEdit *readerDateEdit(QWidget *parent, const char *name)
+{
+    auto *edit = new QDateEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    return edit;
+}
+
+QPlainTextEdit *readerMemo(QWidget *parent, const char *name)
+{
+    auto *memo = new QPlainTextEdit(parent);
+    memo->setObjectName(QString::fromLatin1(name));
+    memo->setTabChangesFocus(true);
+    memo->setMaximumHeight(60);
+    return memo;
+}
+
+QLabel *requiredLabel(const QString &caption, QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+void setTabOrderOf(const QList<QWidget *> &widgets)
+{
+    for (qsizetype i = 1; i < widgets.size(); ++i)
+        QWidget::setTabOrder(widgets.at(i - 1), widgets.at(i));
+}
+
+void fillReaderLists(db::Database &database, QComboBox *sex, QComboBox *kind, QComboBox *unit, QComboBox *document)
+{
+    for (QComboBox *box : {sex, kind, unit, document})
+        box->clear();
+    sex->addItems({QStringLiteral("男"), QStringLiteral("女")});
+    fillLookupList(kind, database, QStringLiteral("读者类别"), QStringLiteral("类别名"));
+    fillLookupList(unit, database, QStringLiteral("单位名称"), QStringLiteral("单位名称"));
+    fillLookupList(document, database, QStringLiteral("证件名"), QStringLiteral("证件名"));
+}

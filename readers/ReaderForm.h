@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QWidget;
+namespace db {
+class Database;
+}
+
+// The controls the reader registration and editing windows share: the same boxes, the same lists.
+QLineEdit *readerLineEdit(QWidget *parent, const char *name);
+// An editable drop-down: the lists offer values, any typed value is taken as it is.
+QComboBox *readerComboBox(QWidget *parent, const char *name);
+// A date box with a drop-down calendar.
+QDateEdit *readerDateEdit(QWidget *parent, const char *name);
+QPlainTextEdit *readerMemo(QWidget *parent, const char *name);
+// The caption of a field that must be filled: in bold type.
+QLabel *requiredLabel(const QString &caption, QWidget *parent);
+// Tab moves through the widgets in this order.
+void setTabOrderOf(const QList<QWidget *> &widgets);
+
+// Empties the four lists and fills them: 性别 with 男 and 女, 类别 from 读者类别, 单位部门 from
+// 单位名称, 有效证件 from 证件名, each in the database's order.
+void fillReaderLists(db::Database &database, QComboBox *sex, QComboBox *kind, QComboBox *unit, QComboBox *document);
