@@ -2,6 +2,11 @@
 
 #include "admin/SetDataUt.h"
 #include "app/AboutUt.h"
+#include "circulation/BkBorrowUt.h"
+#include "circulation/BkJySearchUt.h"
+#include "circulation/BkReturnUt.h"
+#include "circulation/DueRecordUt.h"
+#include "circulation/XuJieUt.h"
 #include "common/Platform.h"
 
 #include <QDialog>
@@ -19,6 +24,11 @@ static const QHash<QString, FunctionWindows::Factory> &factories()
     static const QHash<QString, FunctionWindows::Factory> table{
         {QStringLiteral("TSetDataFm"), make<TSetDataFm>},
         {QStringLiteral("TAboutFm"), make<TAboutFm>},
+        {QStringLiteral("TBkBorrowFm"), make<TBkBorrowFm>},
+        {QStringLiteral("TBkReturnFm"), make<TBkReturnFm>},
+        {QStringLiteral("TXuJieFm"), make<TXuJieFm>},
+        {QStringLiteral("TDueRecordFm"), make<TDueRecordFm>},
+        {QStringLiteral("TBkJySearchFm"), make<TBkJySearchFm>},
     };
     return table;
 }

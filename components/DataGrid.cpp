@@ -336,6 +336,8 @@ QString DataGrid::footerText(const QString &field) const
         return column->kind == db::ColumnKind::Money ? db::Money().toString(2) : QStringLiteral("0");
     if (footer == GridColumn::Footer::Count)
         return QString::number(value.toLongLong());
+    if (const GridColumn *config = configFor(config_, column->field); config && config->footerDecimals >= 0)
+        return db::Money::fromVariant(value).toString(config->footerDecimals);
     return GridModel::displayText(value, column->kind);
 }
 
