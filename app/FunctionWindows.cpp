@@ -7,6 +7,11 @@
 #include "admin/SetDataUt.h"
 #include "admin/SysInfoSetUt.h"
 #include "app/AboutUt.h"
+#include "circulation/BkBorrowUt.h"
+#include "circulation/BkJySearchUt.h"
+#include "circulation/BkReturnUt.h"
+#include "circulation/DueRecordUt.h"
+#include "circulation/XuJieUt.h"
 #include "common/Platform.h"
 #include "reference/Bk2KindUt.h"
 #include "reference/BkKindUt.h"
@@ -53,6 +58,11 @@ static const QHash<QString, FunctionWindows::Factory> &factories()
         {QStringLiteral("TMoneyKindFm"), make<TMoneyKindFm>},
         {QStringLiteral("TRdAddFm"), make<TRdAddFm>},
         {QStringLiteral("TRdSearchFm"), make<TRdSearchFm>},
+        {QStringLiteral("TBkBorrowFm"), make<TBkBorrowFm>},
+        {QStringLiteral("TBkReturnFm"), make<TBkReturnFm>},
+        {QStringLiteral("TXuJieFm"), make<TXuJieFm>},
+        {QStringLiteral("TDueRecordFm"), make<TDueRecordFm>},
+        {QStringLiteral("TBkJySearchFm"), make<TBkJySearchFm>},
     };
     return table;
 }

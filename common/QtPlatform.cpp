@@ -1,6 +1,11 @@
 #include "common/QtPlatform.h"
 
+#include "common/ScanBurst.h"
+
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QPointer>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -27,14 +32,81 @@ static QString titleOr(const QString &title)
     return title.isEmpty() ? QApplication::applicationDisplayName() : title;
 }
 
+namespace {
+
+// While a message box is open, watches the keys that reach it: a scan that arrives meanwhile
+// closes the box and is typed into the box that had the focus, where it is processed as usual.
+class ScanCatcher : public QObject {
+public:
+    ScanCatcher(QMessageBox *box, QWidget *focus) : box_(box), focus_(focus) { clock_.start(); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress || !insideBox(watched))
+            return false;
+        const auto *press = static_cast<QKeyEvent *>(event);
+        switch (burst_.press({press->key(), press->modifiers(), press->text()}, clock_.elapsed())) {
+        case ScanBurst::Verdict::Pass:
+            return false;
+        case ScanBurst::Verdict::Held:
+            return true;
+        case ScanBurst::Verdict::Scan:
+            scanned_ = true;
+            box_->done(QMessageBox::Ok);
+            return true;
+        }
+        return false;
+    }
+
+    // Types the scan into the box that had the focus, after the code that showed the message has
+    // returned: as if the scanner had typed there.
+    void deliver() const
+    {
+        if (!scanned_ || !focus_)
+            return;
+        QList<ScanBurst::Key> keys = burst_.keys();
+        keys.append({Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r")});
+        for (const ScanBurst::Key &k : keys) {
+            QCoreApplication::postEvent(focus_, new QKeyEvent(QEvent::KeyPress, k.key, k.modifiers, k.text));
+            QCoreApplication::postEvent(focus_, new QKeyEvent(QEvent::KeyRelease, k.key, k.modifiers, k.text));
+        }
+    }
+
+private:
+    bool insideBox(QObject *watched) const
+    {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        return widget && (widget == box_ || box_->isAncestorOf(widget));
+    }
+
+    QMessageBox *box_;
+    QPointer<QWidget> focus_;
+    QElapsedTimer clock_;
+    ScanBurst burst_;
+    bool scanned_ = false;
+};
+
+} // namespace
+
+void QtPlatform::showMessage(int icon, const QString &title, const QString &text)
+{
+    QWidget *focus = QApplication::focusWidget();
+    QMessageBox box(QMessageBox::Icon(icon), title, text, QMessageBox::Ok, front());
+    ScanCatcher catcher(&box, focus);
+    qApp->installEventFilter(&catcher);
+    box.exec();
+    qApp->removeEventFilter(&catcher);
+    catcher.deliver();
+}
+
 void QtPlatform::message(const QString &text, const QString &title)
 {
-    QMessageBox::information(front(), titleOr(title), text, QMessageBox::Ok);
+    showMessage(QMessageBox::Information, titleOr(title), text);
 }
 
 void QtPlatform::error(const QString &text)
 {
-    QMessageBox::critical(front(), titleOr({}), text, QMessageBox::Ok);
+    showMessage(QMessageBox::Critical, titleOr({}), text);
 }
 
 bool QtPlatform::question(const QString &text, const QString &title)

@@ -24,6 +24,8 @@ public:
 
 private:
     static QWidget *front();
+    // A message box whose OK a scanner's Enter does not take: see ScanBurst.
+    static void showMessage(int icon, const QString &title, const QString &text);
 };
 
 // Qt's own texts in Chinese (message-box buttons 确定/是/否/取消, the print and file dialogs,

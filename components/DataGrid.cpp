@@ -396,6 +396,8 @@ QString DataGrid::footerTextOf(const GridModel::Column &column, GridColumn::Foot
     // A sum over no rows is null in SQL; the footer shows 0.
     if (!value.isValid() || value.isNull())
         return column.kind == db::ColumnKind::Money ? db::Money().toString(2) : QStringLiteral("0");
+    if (const GridColumn *config = configFor(config_, column.field); config && config->footerDecimals >= 0)
+        return db::Money::fromVariant(value).toString(config->footerDecimals);
     return GridModel::displayText(value, column.kind);
 }
 

@@ -25,6 +25,7 @@ struct GridColumn {
     std::optional<db::ColumnKind> kind = std::nullopt; // empty: db::columnKind(field)
     enum class Footer { None, Count, Sum } footer = Footer::None;
     int width = -1; // pixels; -1: the grid's default
+    int footerDecimals = -1; // a sum shown rounded to this many decimals (0: a whole number); -1: as the column shows values
 };
 
 // The read-only grid of every list window: a query's rows with headings, click-to-sort, value

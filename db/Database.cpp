@@ -158,10 +158,17 @@ const QSet<QString> &Database::schemaNames() const
 
 QString Database::rowIdentity(const QString &table) const
 {
+    // Asked at every desk operation; the schema answers once per table.
+    const QString key = table.toLower();
+    if (const auto known = identities_.constFind(key); known != identities_.cend())
+        return *known;
     beforeStatement();
     const QSqlRecord record = handle().record(table);
     const int id = record.indexOf(QStringLiteral("id"));
-    return id >= 0 ? record.fieldName(id) : driver_->rowIdColumn();
+    const QString identity = id >= 0 ? record.fieldName(id) : driver_->rowIdColumn();
+    if (!record.isEmpty())
+        identities_.insert(key, identity);
+    return identity;
 }
 
 bool Database::isSchemaName(const QString &name) const
@@ -244,10 +251,17 @@ void Database::run(QSqlQuery &query, const QString &what)
         throw DbError(errorText(query.lastError(), what));
 }
 
+// The display text is built only for the error display: a desk runs many statements a second.
+static void execute(QSqlQuery &query, const Database &database, const Sql &statement)
+{
+    if (!query.exec())
+        throw DbError(errorText(query.lastError(), database.displayText(statement)));
+}
+
 Rows Database::select(const Sql &statement, bool forwardOnly)
 {
     QSqlQuery query = prepare(statement, forwardOnly);
-    run(query, displayText(statement));
+    execute(query, *this, statement);
     Rows rows(std::move(query), *driver_, statement.declaredKinds());
     if (driver_->unfinishedReads() != Driver::UnfinishedReads::Harmless) {
         if (reads_.size() >= 64)
@@ -260,7 +274,7 @@ Rows Database::select(const Sql &statement, bool forwardOnly)
 int Database::exec(const Sql &statement)
 {
     QSqlQuery query = prepare(statement);
-    run(query, displayText(statement));
+    execute(query, *this, statement);
     return query.numRowsAffected();
 }
 

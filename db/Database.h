@@ -5,6 +5,7 @@
 #include "db/Rows.h"
 #include "db/Sql.h"
 
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QSet>
@@ -120,6 +121,7 @@ private:
     std::unique_ptr<Driver> driver_;
     QString name_;
     mutable QSet<QString> schemaNames_;
+    mutable QHash<QString, QString> identities_; // rowIdentity by lower-case table name
     mutable std::vector<std::weak_ptr<Rows::State>> reads_; // selects that may be unfinished (Rows)
     int transactionDepth_ = 0;
     bool spoiled_ = false; // a nested Transaction ended without commit

@@ -73,16 +73,28 @@ QVariant Rows::raw(int index) const
     return isValid() ? d_->rows.at(d_->at).value(index) : QVariant();
 }
 
+// The names of the columns, taken once: a record of the current row carries every value, and a
+// lookup by name per value would build one each time.
+const QSqlRecord &Rows::columns() const
+{
+    if (d_->columns.isEmpty() && !d_->buffered) {
+        d_->columns = d_->query.record();
+        for (int i = 0; i < d_->columns.count(); ++i)
+            d_->columns.setValue(i, QVariant());
+    }
+    return d_->columns;
+}
+
 ColumnKind Rows::kindOf(int index) const
 {
-    const QString name = record().fieldName(index);
+    const QString name = columns().fieldName(index);
     const auto found = declared_.constFind(name.toLower());
     return found != declared_.constEnd() ? *found : columnKind(name);
 }
 
 int Rows::index(const QString &column) const
 {
-    const int i = record().indexOf(column);
+    const int i = columns().indexOf(column);
     if (i < 0)
         throw DbError(QStringLiteral("字段不存在: %1").arg(column));
     return i;

@@ -68,7 +68,7 @@ private:
     struct State {
         QSqlQuery query;
         bool buffered = false;
-        QSqlRecord columns;        // names, for a buffered result
+        QSqlRecord columns;        // names, without values
         QList<QSqlRecord> rows;    // buffered rows
         qsizetype at = -1;         // position in rows
     };
@@ -78,6 +78,7 @@ private:
     static void buffer(State &s);
 
     int index(const QString &column) const;
+    const QSqlRecord &columns() const;
     QVariant raw(int index) const;
 
     std::shared_ptr<State> d_;

@@ -9,6 +9,7 @@
 #include "common/LibraryWindow.h"
 #include "common/Pinyin.h"
 #include "common/QtPlatform.h"
+#include "common/ScanBurst.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -21,6 +22,8 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <unistd.h>
 #include <QStringDecoder>
@@ -48,6 +51,10 @@ private slots:
     void labelInputsGivesEveryBoxItsCaption();
     void postgresRows_data();
     void postgresRows();
+    void scanBurst_data();
+    void scanBurst();
+    void messageHandsAScanToTheFocus_data();
+    void messageHandsAScanToTheFocus();
 };
 
 static QByteArray piece(int code)
@@ -350,6 +357,103 @@ void TstCommon::postgresRows()
     QCOMPARE(plan.failure.isEmpty(), failure.isEmpty());
     QVERIFY2(failure.isEmpty() || plan.failure.startsWith(failure), qPrintable(plan.failure));
     QCOMPARE(asked, settings.isEmpty() ? QStringList{} : QStringList{settings});
+}
+
+// Keys as "text@ms" ("\\n" Enter, "<esc>" Escape, "<ctrl-c>"); the verdict of each, in order
+// (H held, P passed to the box, S scan).
+void TstCommon::scanBurst_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QString>("verdicts");
+    QTest::addColumn<QString>("scanned");
+    QTest::newRow("scanner") << QStringList{"B@0", "1@4", "2@8", "\\n@12"} << "HHHS" << "B12";
+    QTest::newRow("a person's Enter") << QStringList{"\\n@0"} << "P" << "";
+    QTest::newRow("a person typing") << QStringList{"B@0", "1@150", "2@310", "\\n@480"} << "HHHP" << "";
+    QTest::newRow("Enter after a pause") << QStringList{"B@0", "1@5", "2@10", "\\n@300"} << "HHHP" << "";
+    QTest::newRow("one key is no scan") << QStringList{"7@0", "\\n@5"} << "HP" << "";
+    QTest::newRow("slow start, then a scan") << QStringList{"x@0", "A@500", "9@505", "\\n@509"} << "HHHS" << "A9";
+    QTest::newRow("space inside a code") << QStringList{"A@0", " @3", "B@6", "\\n@9"} << "HHHS" << "A B";
+    QTest::newRow("a person's space") << QStringList{" @0"} << "P" << "";
+    QTest::newRow("escape ends it") << QStringList{"A@0", "B@3", "<esc>@5", "\\n@7"} << "HHPP" << "";
+    QTest::newRow("control keys are no code") << QStringList{"<ctrl-c>@0", "\\n@3"} << "PP" << "";
+    QTest::newRow("two scans") << QStringList{"A@0", "1@3", "\\n@6", "B@900", "2@903", "\\n@906"} << "HHSHHS" << "B2";
+}
+
+void TstCommon::scanBurst()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QString, verdicts);
+    QFETCH(QString, scanned);
+    ScanBurst burst;
+    QString actual, last;
+    for (const QString &k : keys) {
+        const QString text = k.section(QLatin1Char('@'), 0, 0);
+        const qint64 at = k.section(QLatin1Char('@'), 1).toLongLong();
+        ScanBurst::Key key{0, Qt::NoModifier, text};
+        if (text == QLatin1String("\\n"))
+            key = {Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r")};
+        else if (text == QLatin1String("<esc>"))
+            key = {Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b")};
+        else if (text == QLatin1String("<ctrl-c>"))
+            key = {Qt::Key_C, Qt::ControlModifier, QStringLiteral("\x03")};
+        else if (text == QLatin1String(" "))
+            key.key = Qt::Key_Space;
+        else
+            key.key = text.at(0).toUpper().unicode();
+        const ScanBurst::Verdict v = burst.press(key, at);
+        actual += v == ScanBurst::Verdict::Held ? QLatin1Char('H') : v == ScanBurst::Verdict::Pass ? QLatin1Char('P') : QLatin1Char('S');
+        if (v == ScanBurst::Verdict::Scan) {
+            last.clear();
+            for (const ScanBurst::Key &held : burst.keys())
+                last += held.text;
+        }
+    }
+    QCOMPARE(actual, verdicts);
+    QCOMPARE(last, scanned);
+}
+
+void TstCommon::messageHandsAScanToTheFocus_data()
+{
+    QTest::addColumn<int>("delay"); // between two keys
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("entered");
+    QTest::newRow("a scanner") << 0 << "A123" << 1;
+    QTest::newRow("a person") << 120 << "" << 0;
+}
+
+// The real platform: a message box open over a scan box.
+void TstCommon::messageHandsAScanToTheFocus()
+{
+    QFETCH(int, delay);
+    QFETCH(QString, typed);
+    QFETCH(int, entered);
+    Platform::install(std::make_unique<QtPlatform>());
+    QDialog window;
+    auto *box = new QLineEdit(&window);
+    auto *layout = new QVBoxLayout(&window);
+    layout->addWidget(box);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    box->setFocus();
+    QSignalSpy enter(box, &QLineEdit::returnPressed);
+    bool closedByEnter = false;
+    QTimer::singleShot(0, [&] {
+        auto *message = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!message)
+            return;
+        QTest::keyClicks(message, QStringLiteral("A123"), Qt::NoModifier, delay);
+        if (delay)
+            QTest::qWait(delay);
+        QTest::keyClick(message, Qt::Key_Return);
+        closedByEnter = !message->isVisible();
+    });
+    Platform::instance().message(QStringLiteral("没有找到该图书的数据,请重新输入."));
+    QVERIFY(closedByEnter);
+    QVERIFY(!QApplication::activeModalWidget());
+    QTRY_COMPARE(enter.count(), entered);
+    QTest::qWait(20);
+    QCOMPARE(box->text(), typed);
+    QCOMPARE(enter.count(), entered);
 }
 
 QTEST_MAIN(TstCommon)
