@@ -3,6 +3,11 @@
 #include "admin/SetDataUt.h"
 #include "app/AboutUt.h"
 #include "common/Platform.h"
+#include "statistics/BkChartUt.h"
+#include "statistics/QkChartUt.h"
+#include "statistics/RdChartUt.h"
+#include "statistics/ShouRuCountUt.h"
+#include "statistics/SortSearchUt.h"
 
 #include <QDialog>
 #include <QHash>
@@ -19,6 +24,11 @@ static const QHash<QString, FunctionWindows::Factory> &factories()
     static const QHash<QString, FunctionWindows::Factory> table{
         {QStringLiteral("TSetDataFm"), make<TSetDataFm>},
         {QStringLiteral("TAboutFm"), make<TAboutFm>},
+        {QStringLiteral("TSortSearchFM"), make<TSortSearchFM>},
+        {QStringLiteral("TBkChartFm"), make<TBkChartFm>},
+        {QStringLiteral("TQkChartFm"), make<TQkChartFm>},
+        {QStringLiteral("TRdChartFm"), make<TRdChartFm>},
+        {QStringLiteral("TShouRuCountFm"), make<TShouRuCountFm>},
     };
     return table;
 }
