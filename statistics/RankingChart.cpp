@@ -32,7 +32,9 @@ RankingChartWindow::RankingChartWindow(const RankingChartSetup &setup, QWidget *
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(strip);
     layout->addWidget(DBChart1, 1);
-    resize(900, 560);
+    // Wide enough for twelve marks to show whole titles, not cut short.
+    resize(1200, 640);
+    setWindowState(Qt::WindowMaximized);
 
     guarded([this] { FormShow(); })();
 }

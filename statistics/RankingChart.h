@@ -27,6 +27,7 @@ public:
     BarChart *DBChart1;
 
     void FormShow();
+    const RankingChartSetup &setup() const { return setup_; }
 
     // The highest counts first: twelve rows, or twelve percent of the rows on SQL Server.
     static db::Sql ranking(const RankingChartSetup &setup);
