@@ -25,6 +25,11 @@
 #include "reference/SecretLevelUt.h"
 #include "readers/RdAddUt.h"
 #include "readers/RdSearchUt.h"
+#include "statistics/BkChartUt.h"
+#include "statistics/QkChartUt.h"
+#include "statistics/RdChartUt.h"
+#include "statistics/ShouRuCountUt.h"
+#include "statistics/SortSearchUt.h"
 
 #include <QDialog>
 #include <QHash>
@@ -63,6 +68,11 @@ static const QHash<QString, FunctionWindows::Factory> &factories()
         {QStringLiteral("TXuJieFm"), make<TXuJieFm>},
         {QStringLiteral("TDueRecordFm"), make<TDueRecordFm>},
         {QStringLiteral("TBkJySearchFm"), make<TBkJySearchFm>},
+        {QStringLiteral("TSortSearchFM"), make<TSortSearchFM>},
+        {QStringLiteral("TBkChartFm"), make<TBkChartFm>},
+        {QStringLiteral("TQkChartFm"), make<TQkChartFm>},
+        {QStringLiteral("TRdChartFm"), make<TRdChartFm>},
+        {QStringLiteral("TShouRuCountFm"), make<TShouRuCountFm>},
     };
     return table;
 }

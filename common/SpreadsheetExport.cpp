@@ -115,10 +115,10 @@ int displayWidth(const QString &text)
     return std::max(longest, line);
 }
 
-// "1234567.5" -> "1,234,567.50", the way the money format shows it.
+// "1234567.5" -> "1,234,567.50", "0.1234" -> "0.1234": the way the money format shows it.
 QString moneyText(const db::Money &money)
 {
-    QString text = money.toString(2);
+    QString text = money.toPlainString();
     const int sign = text.startsWith(QLatin1Char('-')) ? 1 : 0;
     for (int i = int(text.indexOf(QLatin1Char('.'))) - 3; i > sign; i -= 3)
         text.insert(i, QLatin1Char(','));
@@ -142,7 +142,8 @@ public:
         header_ = workbook_add_format(book);
         format_set_bold(header_);
         money_ = workbook_add_format(book);
-        format_set_num_format(money_, "#,##0.00");
+        // Two decimals at least, and the third and fourth where the amount has them.
+        format_set_num_format(money_, "#,##0.00##");
         date_ = workbook_add_format(book);
         format_set_num_format(date_, "yyyy-mm-dd");
     }

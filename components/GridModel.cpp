@@ -272,11 +272,12 @@ QString GridModel::displayText(const QVariant &typed, db::ColumnKind kind)
 {
     if (!typed.isValid() || typed.isNull())
         return {};
+    // Money shows every decimal it has (at least two), so a sum of 12.3456 is never shown rounded.
     if (typed.metaType() == QMetaType::fromType<db::Money>())
-        return typed.value<db::Money>().toString(2);
+        return typed.value<db::Money>().toPlainString();
     switch (kind) {
     case db::ColumnKind::Money:
-        return db::Money::fromVariant(typed).toString(2);
+        return db::Money::fromVariant(typed).toPlainString();
     case db::ColumnKind::Date:
         return typed.toDate().toString(QStringLiteral("yyyy-MM-dd"));
     case db::ColumnKind::YesNo:

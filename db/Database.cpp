@@ -225,7 +225,9 @@ static Prepared prepared(const Sql &statement, const Driver &driver)
         out.values.append(driver.toStorage(value));
         out.text += QLatin1Char('?');
     }
-    if (statement.rowLimit() > 0)
+    if (statement.isRankingTop())
+        out.text = driver.withRankingTop(out.text, statement.rowLimit());
+    else if (statement.rowLimit() > 0)
         out.text = driver.withLimit(out.text, statement.rowLimit());
     return out;
 }

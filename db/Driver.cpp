@@ -176,6 +176,12 @@ QString MssqlDriver::withLimit(const QString &statement, int rows) const
     return insertTop(statement, QStringLiteral("top %1 ").arg(rows));
 }
 
+// The top n percent of the rows, as the SQL Server libraries have always drawn their rankings.
+QString MssqlDriver::withRankingTop(const QString &statement, int n) const
+{
+    return insertTop(statement, QStringLiteral("top %1 percent ").arg(n));
+}
+
 QString MssqlDriver::insertReturning(const QString &insert, const QString &column) const
 {
     static const QRegularExpression values(QStringLiteral("\\)\\s*values\\s*\\("),

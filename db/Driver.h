@@ -24,6 +24,9 @@ public:
     virtual void configure(QSqlDatabase &db, const ConnectionSpec &spec) const = 0;
     // The prepared text with a row limit.
     virtual QString withLimit(const QString &statement, int rows) const = 0;
+    // The prepared text with the top n of a ranking (Sql::rankingTop): n rows unless the engine
+    // ranks by share.
+    virtual QString withRankingTop(const QString &statement, int n) const { return withLimit(statement, n); }
     // The stable identity of a row of a table without an autonumber, usable in
     // "where rowid = ?": SQLite's own rowid; on the servers a hidden autonumber column "rowid"
     // that the schema gives those tables (ctid and %%physloc%% move when a row is updated).
@@ -108,6 +111,7 @@ public:
     QString qtDriverName() const override { return QStringLiteral("QODBC"); }
     void configure(QSqlDatabase &db, const ConnectionSpec &spec) const override;
     QString withLimit(const QString &statement, int rows) const override;
+    QString withRankingTop(const QString &statement, int n) const override;
     QString insertReturning(const QString &insert, const QString &column) const override;
     QString quoteIdentifier(const QString &name) const override;
     QString paged(const QString &statement, const QString &orderBy, qint64 offset, int rows) const override;

@@ -62,8 +62,10 @@ Sql &Sql::operator+=(const Sql &other)
 {
     pieces_.append(other.pieces_);
     kinds_.insert(other.kinds_);
-    if (other.limit_ > 0)
+    if (other.limit_ > 0) {
         limit_ = other.limit_;
+        rankingTop_ = other.rankingTop_;
+    }
     return *this;
 }
 
@@ -115,7 +117,9 @@ QString Sql::displayText(const QString &kind) const
         }
     }
     if (limit_ > 0) {
-        if (kind == KindPostgres)
+        if (rankingTop_ && kind == KindSqlServer)
+            out = insertTop(out, QStringLiteral("top %1 percent ").arg(limit_));
+        else if (kind == KindPostgres)
             out += QStringLiteral(" limit %1").arg(limit_);
         else
             out = insertTop(out, QStringLiteral("top %1 ").arg(limit_));

@@ -65,8 +65,13 @@ public:
     const QHash<QString, ColumnKind> &declaredKinds() const { return kinds_; }
 
     // "top N": rendered per engine when the statement runs, as "top N" in display texts.
-    Sql &limit(int rows) { limit_ = rows; return *this; }
+    Sql &limit(int rows) { limit_ = rows; rankingTop_ = false; return *this; }
     int rowLimit() const { return limit_; }
+    // The top N of a ranking (the borrowing charts): N rows, except on SQL Server, whose
+    // libraries have always been shown the top N percent of all rows ("top 12 percent", rounded
+    // up to a whole row by the server). Rendered per engine like limit().
+    Sql &rankingTop(int n) { limit_ = n; rankingTop_ = true; return *this; }
+    bool isRankingTop() const { return limit_ > 0 && rankingTop_; }
 
     QString displayText(const QString &kind) const;
     // The text with "?" for every value, without the row limit.
@@ -86,6 +91,7 @@ private:
     QList<Piece> pieces_;
     QHash<QString, ColumnKind> kinds_; // by lower-case column name
     int limit_ = 0;
+    bool rankingTop_ = false;
 };
 
 static_assert(!std::is_convertible_v<QString, Sql>, "a run-time text must enter a statement as a value");

@@ -111,8 +111,8 @@ void TstExport::typedCellsAndOrder()
         {1, "编号", "text", QStringLiteral("002"), "General"},
         {2, "编号", "text", QStringLiteral("001"), "General"},
         {2, "名称", "text", QStringLiteral("中华人民共和国图书馆学概论"), "General"},
-        {2, "价格", "number", 1234567.5, "#,##0.00"},
-        {1, "价格", "number", 12.3456, "#,##0.00"},
+        {2, "价格", "number", 1234567.5, "#,##0.00##"},
+        {1, "价格", "number", 12.3456, "#,##0.00##"},
         {2, "出版时间", "date", QStringLiteral("2024-02-29"), "yyyy-mm-dd"},
         // before the spreadsheet's first day: kept as its text, not a wrong date
         {1, "出版时间", "text", QStringLiteral("1850-06-01"), "General"},
@@ -206,7 +206,7 @@ void TstExport::declaredMoneyIsExact()
     QCOMPARE(sheet.header(), (QStringList{"登记人", "记录数", "总价格"}));
     const QJsonObject total = sheet.cell(1, QStringLiteral("总价格")).toObject();
     QCOMPARE(total.value(QStringLiteral("kind")).toString(), QStringLiteral("number"));
-    QCOMPARE(total.value(QStringLiteral("format")).toString(), QStringLiteral("#,##0.00"));
+    QCOMPARE(total.value(QStringLiteral("format")).toString(), QStringLiteral("#,##0.00##"));
     QCOMPARE(total.value(QStringLiteral("value")).toDouble(), 12.6234);
     QCOMPARE(sheet.cell(1, QStringLiteral("记录数")).toObject().value(QStringLiteral("value")).toInt(), 2);
 }
