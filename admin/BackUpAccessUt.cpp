@@ -31,9 +31,7 @@ TBackUpAccessFm::TBackUpAccessFm(QWidget *parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Edit1 = new QLineEdit(QDir::currentPath(), this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Button3 = new QPushButton(QStringLiteral("浏览..."), this);
-    Button3->setObjectName(QStringLiteral("Button3"));
-    Button3->setAutoDefault(false);
+    Button3 = namedButton(QStringLiteral("Button3"), QStringLiteral("浏览..."), this);
     FileListBox1 = new QListWidget(this);
     FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
     FileListBox1->setAccessibleName(QStringLiteral("该位置的数据库文件"));
@@ -52,16 +50,9 @@ TBackUpAccessFm::TBackUpAccessFm(QWidget *parent)
     Label3->setWordWrap(true);
     Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    Button1 = new QPushButton(QStringLiteral("备份"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
-    Button2 = new QPushButton(QStringLiteral("返回"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("备份"), this);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("返回"), this);
+    auto *buttons = buttonRow({Button1, Button2});
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label1);

@@ -38,13 +38,8 @@ TChangePwdFm::TChangePwdFm(QWidget *parent) : LibraryWindow(parent)
 
     Button1 = new QPushButton(QStringLiteral("保存"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("关闭"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("关闭"), this);
+    auto *buttons = buttonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);

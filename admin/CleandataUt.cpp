@@ -69,16 +69,9 @@ TCleanDataFm::TCleanDataFm(QWidget *parent) : LibraryWindow(parent)
         this->*c.box = box;
     }
 
-    Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
-    Button2 = new QPushButton(QStringLiteral("返回"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("确定"), this);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("返回"), this);
+    auto *buttons = buttonRow({Button1, Button2});
     layout->addLayout(buttons);
 
     connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));

@@ -35,9 +35,7 @@ TSetDataFm::TSetDataFm(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     RadioButton1 = new QRadioButton(QStringLiteral("本地数据库文件 (SQLite, 可以直接保存)"), this);
-    Button4 = new QPushButton(QStringLiteral("新建..."), this);
-    Button4->setObjectName(QStringLiteral("Button4"));
-    Button4->setAutoDefault(false);
+    Button4 = namedButton(QStringLiteral("Button4"), QStringLiteral("新建..."), this);
     Button4->setToolTip(QStringLiteral("建立一个新的空图书馆数据库文件"));
     RadioButton2 = new QRadioButton(QStringLiteral("SqlServer (只有测试连接成功才能保存)"), this);
     RadioButton3 = new QRadioButton(QStringLiteral("PostgreSQL (只有测试连接成功才能保存)"), this);
@@ -83,10 +81,7 @@ TSetDataFm::TSetDataFm(QWidget *parent)
     Button2->setAutoDefault(false);
     Button3->setAutoDefault(false);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button2);
-    buttons->addWidget(Button3);
+    auto *buttons = buttonRow({Button2, Button3});
     auto *layout = new QVBoxLayout(this);
     auto *embedded = new QHBoxLayout;
     embedded->addWidget(RadioButton1);

@@ -107,16 +107,9 @@ TSysInfoSetFm::TSysInfoSetFm(QWidget *parent) : LibraryWindow(parent)
     Memo1->setObjectName(QStringLiteral("Memo1"));
     backLabel->setBuddy(Memo1);
 
-    Button1 = new QPushButton(QStringLiteral("保存"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
-    Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("保存"), this);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("取消"), this);
+    auto *buttons = buttonRow({Button1, Button2});
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(texts);

@@ -29,8 +29,7 @@ TAboutFm::TAboutFm(QWidget *parent)
     WebLabel = label("WebLabel");
     CompanyLabel = label("CompanyLabel");
     DataBaseLabel = label("DataBaseLabel");
-    OKButton = new QPushButton(QStringLiteral("确定"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton = namedButton(QStringLiteral("OKButton"), QStringLiteral("确定"), this);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 

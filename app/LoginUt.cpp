@@ -47,23 +47,17 @@ TLoginFm::TLoginFm(QWidget *parent) : LibraryWindow(parent)
     Label2 = new QLabel(QStringLiteral("密  码(&P):"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setBuddy(Edit1);
-    Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("确定"), this);
     Button1->setDefault(true);
     Button1->setAutoDefault(true);
-    Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("取消"), this);
 
     auto *grid = new QGridLayout;
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(ComboBox1, 0, 1);
     grid->addWidget(Label2, 1, 0);
     grid->addWidget(Edit1, 1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    auto *buttons = buttonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label3);
     layout->addSpacing(12);

@@ -1,7 +1,9 @@
 #include "common/LibraryWindow.h"
 
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVariant>
 
 // Marks a name that labelInputs gave, so that a later call may bring it up to date.
@@ -43,6 +45,23 @@ void labelInputs(QWidget *window)
         input->setAccessibleName(spokenText(label));
         input->setProperty(givenName, true);
     }
+}
+
+QPushButton *namedButton(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    for (QWidget *button : buttons)
+        row->addWidget(button);
+    return row;
 }
 
 LibraryWindow::LibraryWindow(QWidget *parent, Qt::WindowFlags flags) : QDialog(parent, flags) {}

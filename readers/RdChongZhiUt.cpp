@@ -62,16 +62,10 @@ TRdChongZhiFm::TRdChongZhiFm(db::Database &database, const QVariant &rowId, QWid
     entry->addRow(QString(), CheckBox1);
     entry->addRow(QStringLiteral("备注"), Memo1);
 
-    Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("确定"), this);
     Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("返回"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("返回"), this);
+    auto *buttons = buttonRow({Button1, Button2});
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(reader);

@@ -108,10 +108,7 @@ TRdEditFm::TRdEditFm(db::Database &database, const QVariant &rowId, QWidget *par
     fields->addLayout(left, 1);
     fields->addSpacing(16);
     fields->addLayout(right, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    auto *buttons = buttonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
