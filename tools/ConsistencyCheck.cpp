@@ -223,16 +223,18 @@ QString csvField(const QString &value)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-const QStringList headers{QStringLiteral("问题"), QStringLiteral("表"),   QStringLiteral("编号"), QStringLiteral("名称"),
+const QStringList columns{QStringLiteral("问题"), QStringLiteral("表"),   QStringLiteral("编号"), QStringLiteral("名称"),
                           QStringLiteral("字段"), QStringLiteral("记录值"), QStringLiteral("应为"), QStringLiteral("可修复")};
 
-QStringList fields(const Finding &f)
+} // namespace
+
+QStringList findingColumns() { return columns; }
+
+QStringList findingFields(const Finding &f)
 {
     return {f.problem, f.table, f.number, f.name, f.column, f.recorded, f.implied,
             f.repairable() ? QStringLiteral("是") : QStringLiteral("否")};
 }
-
-} // namespace
 
 QList<Finding> checkLibrary(db::Database &database) { return Checker(database).run(); }
 
@@ -255,9 +257,9 @@ QString findingsText(const QList<Finding> &findings)
 {
     if (findings.isEmpty())
         return QStringLiteral("检查完毕: 计数与借出记录、资金记录一致, 没有发现问题。\n");
-    QString out = headers.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    QString out = columns.join(QLatin1Char('\t')) + QLatin1Char('\n');
     for (const Finding &f : findings)
-        out += fields(f).join(QLatin1Char('\t')) + QLatin1Char('\n');
+        out += findingFields(f).join(QLatin1Char('\t')) + QLatin1Char('\n');
     out += QStringLiteral("共发现 %1 个问题。\n").arg(findings.size());
     return out;
 }
@@ -274,9 +276,9 @@ void writeFindingsCsv(const QList<Finding> &findings, const QString &path)
             quoted << csvField(v);
         return quoted.join(QLatin1Char(','));
     };
-    lines << line(headers);
+    lines << line(columns);
     for (const Finding &f : findings)
-        lines << line(fields(f));
+        lines << line(findingFields(f));
     file.write("\xEF\xBB\xBF");
     file.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
     if (!file.flush())

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariant>
 #include <QList>
+#include <QStringList>
 
 namespace db {
 class Database;
@@ -44,6 +45,10 @@ QList<Finding> checkLibrary(db::Database &database);
 // Recomputes the repairable counters in one transaction, checked again inside it. Returns the
 // number of counters written. The caller takes the backup first (backupForRepair).
 int repairLibrary(db::Database &database);
+
+// The list's column captions, and one finding's values under them.
+QStringList findingColumns();
+QStringList findingFields(const Finding &f);
 
 // The findings as a table for the terminal, and as CSV (UTF-8 with BOM, opens in spreadsheets).
 QString findingsText(const QList<Finding> &findings);
