@@ -2,6 +2,7 @@
 
 #include "admin/AdminUt.h"
 #include "admin/BackUpAccessUt.h"
+#include "admin/BookCheckUt.h"
 #include "admin/ChangePwdUt.h"
 #include "admin/CleandataUt.h"
 #include "admin/SetDataUt.h"
@@ -51,6 +52,7 @@ static const QHash<QString, FunctionWindows::Factory> &factories()
         {QStringLiteral("TSysInfoSetFm"), make<TSysInfoSetFm>},
         {QStringLiteral("TBackUpAccessFm"), make<TBackUpAccessFm>},
         {QStringLiteral("TCleanDataFm"), make<TCleanDataFm>},
+        {QStringLiteral("TBookCheckFm"), make<TBookCheckFm>},
         {QStringLiteral("TRdKindFm"), make<TRdKindFm>},
         {QStringLiteral("TRentLevelFm"), make<TRentLevelFm>},
         {QStringLiteral("TBkKindFm"), make<TBkKindFm>},

@@ -87,6 +87,7 @@ const Entry sysSetEntries[] = {
     {&TMainFm::PaperItem, "PaperItem", "证件名设置", nullptr, "TPaperFm", nullptr, &Rights::qxsysset},
     {&TMainFm::SecretLevelItem, "SecretLevelItem", "密级设置", nullptr, "TSecretLevelFm", nullptr, &Rights::qxsysset},
     {&TMainFm::MoneyKindItem, "MoneyKindItem", "币种名设置", nullptr, "TMoneyKindFm", nullptr, &Rights::qxsysset},
+    {&TMainFm::BookCheckItem, "BookCheckItem", "数据一致性检查", nullptr, "TBookCheckFm", nullptr, &Rights::qxsysset, true},
 };
 
 const Entry queryEntries[] = {

@@ -25,7 +25,7 @@ public:
     // 系统设置
     QAction *AdminItem, *SysInfoItem, *CleanDataItem, *BackUpItem, *SetDataItem, *RdKindItem, *RentLevelItem,
         *BkKindItem, *Bk2KindItem, *PubItem, *DepartMentItem, *PlaceItem, *PaperItem, *SecretLevelItem,
-        *MoneyKindItem;
+        *MoneyKindItem, *BookCheckItem;
     // 查询和统计
     QAction *JySearchItem, *DueRecordItem, *SortSearchItem, *BkRegItem, *BkChartItem, *QkChartItem, *RdChartItem,
         *ShouRuCountItem;

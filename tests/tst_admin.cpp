@@ -5,6 +5,7 @@
 #include "ReadOnlyFolder.h"
 #include "admin/AdminUt.h"
 #include "admin/BackUpAccessUt.h"
+#include "admin/BookCheckUt.h"
 #include "admin/ChangePwdUt.h"
 #include "admin/CleandataUt.h"
 #include "admin/SetDataUt.h"
@@ -36,6 +37,7 @@
 #include <QRadioButton>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTableWidget>
 #include <QtTest>
 
 class TstAdmin : public QObject {
@@ -86,6 +88,8 @@ private slots:
     void initialisationStopsWhenTheBackupFails();
     void serverInitialisationNamesItsBackupTool();
     void menuOpensTheWindows();
+    void consistencyCheckRepairsAfterABackup_data() { TestLibrary::addEngineRows(); }
+    void consistencyCheckRepairsAfterABackup();
 
 private:
     void useLibrary(TestLibrary &library);
@@ -1178,6 +1182,53 @@ void TstAdmin::serverInitialisationNamesItsBackupTool()
 }
 
 // The windows of the 系统设置 menu, "修改密码" and the tool button "设置".
+// 数据一致性检查: the counters against the loan rows, listed, exported, and repaired after a
+// backup (the file's own copy, or on a server the administrator's word).
+void TstAdmin::consistencyCheckRepairsAfterABackup()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    database.insert(QStringLiteral("读者库"), {{QStringLiteral("读者编号"), QStringLiteral("R1")}, {QStringLiteral("未还数量"), 2}});
+    database.insert(QStringLiteral("图书"), {{QStringLiteral("编号"), QStringLiteral("B1")}, {QStringLiteral("数量"), -1}});
+    auto fm = openWindow<TBookCheckFm>(QStringLiteral("TBookCheckFm"));
+    QVERIFY_INPUTS_LABELLED(fm.get());
+    QVERIFY(!fm->Button3->isEnabled());
+    fm->Button1->click();
+    QCOMPARE(fm->Grid1->rowCount(), 2);
+    QCOMPARE(fm->Label1->text(), QStringLiteral("发现 2 个问题, 其中 1 个计数可以修复。"));
+
+    const QString exported = QDir(library.folder()).filePath(QStringLiteral("清单.csv"));
+    platform_->answers.enqueue(exported);
+    fm->Button2->click();
+    QFile csv(exported);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(csv.readAll().count("\r\n"), 3);
+
+    platform_->clear();
+    platform_->answers.enqueue(false); // not now: nothing is copied or changed
+    fm->Button3->click();
+    QCOMPARE(fm->Grid1->rowCount(), 2);
+    platform_->answers.enqueue(true);
+    fm->Button3->click();
+    QCOMPARE(fm->Grid1->rowCount(), 1);
+    QCOMPARE(fm->Grid1->item(0, 0)->text(), QStringLiteral("数量为负"));
+    QVERIFY(!fm->Button3->isEnabled());
+    db::Rows reader = database.select(db::Sql("select 未还数量 from 读者库 where 读者编号=") + db::Sql::text(QStringLiteral("R1")));
+    QVERIFY(reader.next());
+    QCOMPARE(reader.integer(QStringLiteral("未还数量")), 0);
+    const QStringList questions = platform_->texts(QStringLiteral("question"));
+    QCOMPARE(questions.size(), 2);
+    const QString message = platform_->messages().value(0);
+    QVERIFY2(message.startsWith(QStringLiteral("已修复 1 个计数。")), qPrintable(message));
+    if (library.kind() == QLatin1String("a")) {
+        QVERIFY(message.contains(QStringLiteral("修复之前已备份数据到")));
+        const QStringList copies = QDir(QDir(library.folder()).filePath(QStringLiteral("backups"))).entryList(QDir::Files);
+        QCOMPARE(copies.size(), 1); // the refused repair took none
+    } else {
+        QVERIFY2(questions.first().contains(QStringLiteral("pg_dump")), qPrintable(questions.first()));
+    }
+}
+
 void TstAdmin::menuOpensTheWindows()
 {
     TestLibrary library;
@@ -1191,6 +1242,7 @@ void TstAdmin::menuOpensTheWindows()
         {main.BkKindItem, "TBkKindFm"},         {main.Bk2KindItem, "TBk2KindFm"},      {main.PubItem, "TPubFm"},
         {main.DepartMentItem, "TDepartMentFm"}, {main.PlaceItem, "TPlaceFm"},          {main.PaperItem, "TPaperFm"},
         {main.SecretLevelItem, "TSecretLevelFm"}, {main.MoneyKindItem, "TMoneyKindFm"}, {main.ChangePwdItem, "TChangePwdFm"},
+        {main.BookCheckItem, "TBookCheckFm"},
     };
     for (const auto &[action, windowClass] : entries) {
         action->trigger();

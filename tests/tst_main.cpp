@@ -103,7 +103,7 @@ void TstMain::rightsDisableExactlyTheirEntries_data()
     QTest::addColumn<QStringList>("disabled"); // actions, the 系统设置 menu, tool buttons
     const QStringList sysSet{"SysSetMenu", "AdminItem", "SysInfoItem", "CleanDataItem", "BackUpItem", "SetDataItem",
                              "RdKindItem", "RentLevelItem", "BkKindItem", "Bk2KindItem", "PubItem", "DepartMentItem",
-                             "PlaceItem", "PaperItem", "SecretLevelItem", "MoneyKindItem", "ToolButton5"};
+                             "PlaceItem", "PaperItem", "SecretLevelItem", "MoneyKindItem", "BookCheckItem", "ToolButton5"};
     QTest::newRow("all rights") << "" << QStringList{};
     QTest::newRow("qxsysset") << "qxsysset" << sysSet;
     QTest::newRow("qxborrow") << "qxborrow" << QStringList{"BorrowItem", "XuJieItem", "ToolButton1"};
@@ -236,7 +236,7 @@ static const QMap<QString, QString> &systemWindows()
         {"MoneyKindItem", "TMoneyKindFm"},   {"JySearchItem", "TBkJySearchFm"},   {"DueRecordItem", "TDueRecordFm"},
         {"SortSearchItem", "TSortSearchFM"}, {"BkRegItem", "TBkRegFm"},           {"BkChartItem", "TBkChartFm"},
         {"QkChartItem", "TQkChartFm"},       {"RdChartItem", "TRdChartFm"},       {"ShouRuCountItem", "TShouRuCountFm"},
-        {"InExcelItem", "TInExcelDataFm"},   {"AboutItem", "TAboutFm"},
+        {"InExcelItem", "TInExcelDataFm"},   {"AboutItem", "TAboutFm"},           {"BookCheckItem", "TBookCheckFm"},
     };
     return windows;
 }

@@ -8,12 +8,14 @@
 #include "db/DbError.h"
 #include "db/Money.h"
 #include "db/Sql.h"
+#include "tools/ConsistencyCheck.h"
 #include "tools/CsvImport.h"
 #include "tools/Generator.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,6 +39,12 @@ private slots:
     void failedLoadChangesNothing();
     void brokenImportLeavesNothing_data();
     void brokenImportLeavesNothing();
+    void checkReportsAGeneratedLibraryClean_data() { engines_data(); }
+    void checkReportsAGeneratedLibraryClean();
+    void checkFindsAndRepairsBrokenCounters_data() { engines_data(); }
+    void checkFindsAndRepairsBrokenCounters();
+    void checkCommandBacksUpBeforeRepair_data() { engines_data(); }
+    void checkCommandBacksUpBeforeRepair();
 };
 
 void TstTools::engines_data() { TestLibrary::addEngineRows(); }
@@ -394,6 +402,174 @@ void TstTools::brokenImportLeavesNothing()
     QVERIFY2(message.contains(reason), qPrintable(message));
     // admin.csv loaded fine before the bad file; nothing of it may remain.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList());
+}
+
+// --- consistency check ----------------------------------------------------------------------
+
+void TstTools::checkReportsAGeneratedLibraryClean()
+{
+    LIBRARY_FOR_ENGINE();
+    tools::GeneratorOptions options;
+    options.books = 80;
+    options.periodicals = 20;
+    options.readers = 30;
+    options.loans = 300;
+    options.income = 80;
+    tools::Generator(database, options).run();
+    const QList<tools::Finding> findings = tools::checkLibrary(database);
+    QVERIFY2(findings.isEmpty(), qPrintable(tools::findingsText(findings)));
+    QCOMPARE(tools::repairLibrary(database), 0);
+}
+
+// A library as the old program leaves it: counters posted without their loan, a loan without
+// its counters, readers and items deleted under open loans, a reader number given twice.
+static void breakLibrary(db::Database &database)
+{
+    database.update(QStringLiteral("系统设置"), {{QStringLiteral("启用租金功能"), true}}, Sql());
+    const auto reader = [&](const char *number, int open, int total, int balance) {
+        database.insert(QStringLiteral("读者库"), {{QStringLiteral("读者编号"), QString::fromUtf8(number)},
+                                                 {QStringLiteral("读者姓名"), QStringLiteral("读者") + QString::fromUtf8(number)},
+                                                 {QStringLiteral("未还数量"), open},
+                                                 {QStringLiteral("累计借阅次数"), total},
+                                                 {QStringLiteral("卡内金额"), QVariant::fromValue(Money::fromInt(balance))}});
+    };
+    const auto item = [&](const char *table, const char *number, int copies, int lent) {
+        database.insert(QString::fromUtf8(table), {{QStringLiteral("编号"), QString::fromUtf8(number)},
+                                                   {QStringLiteral("名称"), QStringLiteral("书") + QString::fromUtf8(number)},
+                                                   {QStringLiteral("数量"), copies},
+                                                   {QStringLiteral("借出次数"), lent}});
+    };
+    const auto loan = [&](const char *readerNumber, const char *kind, const char *number, bool open, int rent) {
+        database.insert(QStringLiteral("借出记录"), {{QStringLiteral("读者编号"), QString::fromUtf8(readerNumber)},
+                                                   {QStringLiteral("类别"), QString::fromUtf8(kind)},
+                                                   {QStringLiteral("编号"), QString::fromUtf8(number)},
+                                                   {QStringLiteral("已还"), open ? QStringLiteral("否") : QStringLiteral("是")},
+                                                   {QStringLiteral("实际租金"), QVariant::fromValue(Money::fromInt(rent))}});
+    };
+    const auto topUp = [&](const char *readerNumber, int amount) {
+        database.insert(QStringLiteral("收入"), {{QStringLiteral("项目"), QStringLiteral("充值")},
+                                               {QStringLiteral("读者编号"), QString::fromUtf8(readerNumber)},
+                                               {QStringLiteral("金额"), QVariant::fromValue(Money::fromInt(amount))}});
+    };
+    reader("R1", 5, 1, 8); // 2 open loans of 3; card 10 topped up less 2 rent
+    reader("R2", 0, 4, 0); // no loans: a total above them is kept
+    reader("R3", 0, 0, 7); // 5 topped up
+    reader("R4", 0, 0, 0);
+    reader("R4", 0, 0, 0);
+    item("图书", "B1", -1, 0); // lent three times
+    item("期刊", "P1", 2, 1);
+    item("图书", "B2", 3, 9);
+    loan("R1", "图书", "B1", true, 0);
+    loan("R1", "期刊", "P1", true, 0);
+    loan("R1", "图书", "B1", false, 2);
+    loan("R9", "图书", "B1", true, 0); // reader deleted
+    loan("R9", "图书", "B9", true, 0); // and an item deleted
+    topUp("R1", 10);
+    topUp("R3", 5);
+    topUp(" R3 ", 0); // the ledger keeps a number as typed
+}
+
+static QStringList described(const QList<tools::Finding> &findings)
+{
+    QStringList out;
+    for (const tools::Finding &f : findings)
+        out << QStringList{f.problem, f.table, f.number, f.column, f.recorded, f.implied,
+                           f.repairable() ? QString::number(f.repairTo) : QStringLiteral("-")}.join(QLatin1Char('|'));
+    out.sort();
+    return out;
+}
+
+static qint64 counter(db::Database &database, const QString &table, const QString &key, const QString &number, const QString &column)
+{
+    db::Rows rows = database.select(Sql::fixed(QStringLiteral("select %1 from %2 where %3=").arg(column, table, key)) + Sql::text(number));
+    return rows.next() ? rows.integer(column) : -999;
+}
+
+static const QStringList unrepairable{
+    QStringLiteral("卡内金额与充值和租金记录不符|读者库|R3|卡内金额|7.00|5.00|-"),
+    QStringLiteral("数量为负|图书|B1|数量|-1|≥ 0|-"),
+    QStringLiteral("未还借出记录的物品已不存在|借出记录|图书/B9|未还借出记录|1||-"),
+    QStringLiteral("未还借出记录的读者已不存在|借出记录|R9|未还借出记录|2||-"),
+    QStringLiteral("读者编号重复|读者库|R4||||-"),
+};
+
+void TstTools::checkFindsAndRepairsBrokenCounters()
+{
+    LIBRARY_FOR_ENGINE();
+    breakLibrary(database);
+    QStringList expected = unrepairable;
+    expected << QStringLiteral("未还数量与借出记录不符|读者库|R1|未还数量|5|2|2")
+             << QStringLiteral("累计借阅次数少于借出记录|读者库|R1|累计借阅次数|1|≥ 3|3")
+             << QStringLiteral("借出次数少于借出记录|图书|B1|借出次数|0|≥ 3|3");
+    expected.sort();
+    QCOMPARE(described(tools::checkLibrary(database)), expected);
+
+    QCOMPARE(tools::repairLibrary(database), 3);
+    QCOMPARE(described(tools::checkLibrary(database)), unrepairable);
+    QCOMPARE(counter(database, QStringLiteral("读者库"), QStringLiteral("读者编号"), QStringLiteral("R1"), QStringLiteral("未还数量")), 2);
+    QCOMPARE(counter(database, QStringLiteral("读者库"), QStringLiteral("读者编号"), QStringLiteral("R1"), QStringLiteral("累计借阅次数")), 3);
+    QCOMPARE(counter(database, QStringLiteral("图书"), QStringLiteral("编号"), QStringLiteral("B1"), QStringLiteral("借出次数")), 3);
+    // What the rows cannot tell stays as it was.
+    QCOMPARE(counter(database, QStringLiteral("读者库"), QStringLiteral("读者编号"), QStringLiteral("R2"), QStringLiteral("累计借阅次数")), 4);
+    QCOMPARE(counter(database, QStringLiteral("图书"), QStringLiteral("编号"), QStringLiteral("B1"), QStringLiteral("数量")), -1);
+    QCOMPARE(counter(database, QStringLiteral("图书"), QStringLiteral("编号"), QStringLiteral("B2"), QStringLiteral("借出次数")), 9);
+    db::Rows card = database.select(Sql("select 卡内金额 from 读者库 where 读者编号=") + Sql::text(QStringLiteral("R3")));
+    QVERIFY(card.next());
+    QCOMPARE(card.money(QStringLiteral("卡内金额")), Money::fromInt(7));
+}
+
+static QString runCheck(const QStringList &arguments, int *exitCode)
+{
+    QProcess process;
+    process.start(QStringLiteral(BOOK_CHECK), arguments);
+    if (!process.waitForFinished(60000))
+        qFatal("book-check did not finish");
+    *exitCode = process.exitCode();
+    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+}
+
+// The command reports in Chinese, exports the list, and repairs only after a backup: the file's
+// own copy, or on a server the administrator's word that its tool made one.
+void TstTools::checkCommandBacksUpBeforeRepair()
+{
+    LIBRARY_FOR_ENGINE();
+    breakLibrary(database);
+    const bool embedded = database.engine() == db::Engine::SQLite;
+    const QString target = embedded ? database.spec().file : library.connectionText();
+    const QString exported = library.folder() + QStringLiteral("/问题.csv");
+    int code = 0;
+    QString output = runCheck({QStringLiteral("--export"), exported, target}, &code);
+    QCOMPARE(code, 1);
+    QVERIFY2(output.contains(QStringLiteral("共发现 8 个问题")), qPrintable(output));
+    QFile csv(exported);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QByteArray csvBytes = csv.readAll();
+    QVERIFY(csvBytes.startsWith("\xEF\xBB\xBF")); // spreadsheets read it as UTF-8
+    const QString csvText = QString::fromUtf8(csvBytes.mid(3));
+    QVERIFY(csvText.startsWith(QStringLiteral("\"问题\",\"表\"")));
+    QCOMPARE(csvText.count(QStringLiteral("\r\n")), 9);
+
+    QStringList repair{QStringLiteral("--repair")};
+    if (!embedded) {
+        output = runCheck(repair + QStringList{target}, &code);
+        QCOMPARE(code, 3);
+        QVERIFY2(output.contains(QStringLiteral("--server-backup-taken")), qPrintable(output));
+        QCOMPARE(counter(database, QStringLiteral("读者库"), QStringLiteral("读者编号"), QStringLiteral("R1"), QStringLiteral("未还数量")), 5);
+        repair << QStringLiteral("--server-backup-taken");
+    }
+    const QString backup = library.folder() + QStringLiteral("/修复前.db");
+    if (embedded)
+        repair << QStringLiteral("--backup") << backup;
+    output = runCheck(repair + QStringList{target}, &code);
+    QCOMPARE(code, 1); // what needs a person remains
+    QVERIFY2(output.contains(QStringLiteral("已修复 3 个计数")), qPrintable(output));
+    QVERIFY2(output.contains(QStringLiteral("修复后仍有 5 个问题")), qPrintable(output));
+    QCOMPARE(counter(database, QStringLiteral("读者库"), QStringLiteral("读者编号"), QStringLiteral("R1"), QStringLiteral("未还数量")), 2);
+    if (embedded) {
+        db::Database before(db::parseConnectionText(QStringLiteral("Provider=SQLite;Data Source=") + backup, library.folder()),
+                            QStringLiteral("a"));
+        QCOMPARE(counter(before, QStringLiteral("读者库"), QStringLiteral("读者编号"), QStringLiteral("R1"), QStringLiteral("未还数量")), 5);
+    }
 }
 
 QTEST_GUILESS_MAIN(TstTools)
