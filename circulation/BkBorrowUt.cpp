@@ -6,6 +6,7 @@
 #include "circulation/Circulation.h"
 #include "circulation/Loans.h"
 #include "common/ErrorDisplay.h"
+#include "common/LibraryWindow.h"
 #include "common/Platform.h"
 #include "db/Database.h"
 #include "db/DbError.h"
@@ -22,6 +23,7 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace circulation;
 using db::Sql;
@@ -30,6 +32,18 @@ namespace {
 
 // The pending list's columns.
 enum PendingColumn { NumberColumn, BarcodeColumn, TitleColumn, KindColumn, DaysColumn, RentColumn };
+
+// The pending rows in the order every desk takes items in (kind, then number): see holdReader.
+QList<QTreeWidgetItem *> inLockOrder(QTreeWidget *list)
+{
+    QList<QTreeWidgetItem *> rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        rows << list->topLevelItem(i);
+    std::stable_sort(rows.begin(), rows.end(), [](const QTreeWidgetItem *a, const QTreeWidgetItem *b) {
+        return std::pair(a->text(KindColumn), a->text(NumberColumn)) < std::pair(b->text(KindColumn), b->text(NumberColumn));
+    });
+    return rows;
+}
 
 QLabel *boldLabel(const QString &text, QWidget *parent)
 {
@@ -51,14 +65,6 @@ QHBoxLayout *keyRow(QLabel *caption, QLineEdit *box)
     return row;
 }
 
-QPushButton *button(const QString &caption, const char *name, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    // Enter belongs to the scan boxes: no button takes it.
-    b->setAutoDefault(false);
-    return b;
-}
 
 QString textOf(const QVariantHash &row, const QString &column) { return row.value(column).toString(); }
 
@@ -89,10 +95,10 @@ TBkBorrowFm::TBkBorrowFm(QWidget *parent) : LibraryWindow(parent)
     ListView1->setRootIsDecorated(false);
     ListView1->setAccessibleName(QStringLiteral("借阅清单"));
 
-    Button1 = button(QStringLiteral("借出"), "Button1", this);
-    Button2 = button(QStringLiteral("取消"), "Button2", this);
-    Button3 = button(QStringLiteral("帮助"), "Button3", this);
-    Button4 = button(QStringLiteral("退出"), "Button4", this);
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("借出"), this);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("取消"), this);
+    Button3 = namedButton(QStringLiteral("Button3"), QStringLiteral("帮助"), this);
+    Button4 = namedButton(QStringLiteral("Button4"), QStringLiteral("退出"), this);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     for (QPushButton *b : {Button1, Button2, Button3, Button4})
@@ -372,8 +378,8 @@ void TBkBorrowFm::Button1Click()
     {
         // All or nothing: after a failure the list is as it was, and 借出 may be pressed again.
         db::Transaction transaction(db);
-        for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-            QTreeWidgetItem *row = ListView1->topLevelItem(i);
+        holdReader(db, reader.identity);
+        for (QTreeWidgetItem *row : inLockOrder(ListView1)) {
             const PendingItem item = pendingItem(row);
             const LendResult result = lend(db, item, reader, today, loanDays, Session::instance().adminname);
             const QString named = item.kind + QLatin1Char(' ') + item.number + QLatin1Char(' ') + item.title;

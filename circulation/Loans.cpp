@@ -28,6 +28,12 @@ static Sql byIdentity(db::Database &database, const QString &table, const QVaria
     return Sql::fixed(QStringLiteral(" where %1=").arg(database.rowIdentity(table))) + Sql::value(identity);
 }
 
+void holdReader(db::Database &database, const QVariant &readerIdentity)
+{
+    if (readerIdentity.isValid())
+        database.exec(Sql("update 读者库 set 未还数量 = 未还数量") + byIdentity(database, QStringLiteral("读者库"), readerIdentity));
+}
+
 LendResult lend(db::Database &database, const PendingItem &item, const Borrower &reader, const QDate &today,
                 int loanDays, const QString &admin)
 {
@@ -106,6 +112,9 @@ ReturnResult returnLoan(db::Database &database, const ReturnOrder &order)
     }
     result.returned = true;
 
+    const QString readers = QStringLiteral("读者库");
+    const QVariant reader = identityOf(database, readers, QStringLiteral("读者编号"), result.readerNumber);
+    holdReader(database, reader);
     if (order.condition != QStringLiteral("破损")) {
         const QVariant item = isItemKind(result.kind)
             ? identityOf(database, result.kind, QStringLiteral("编号"), result.number)
@@ -116,8 +125,6 @@ ReturnResult returnLoan(db::Database &database, const ReturnOrder &order)
         result.itemMissing = !item.isValid();
     }
 
-    const QString readers = QStringLiteral("读者库");
-    const QVariant reader = identityOf(database, readers, QStringLiteral("读者编号"), result.readerNumber);
     if (reader.isValid()) {
         Sql update("update 读者库 set 未还数量 = coalesce(未还数量, 0) - 1");
         if (order.chargeCard)

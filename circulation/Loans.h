@@ -39,6 +39,11 @@ struct LendResult {
 };
 
 // One loan row and its four counters. Throws db::DbError.
+// Takes the reader's row for the rest of the transaction. Every desk takes the reader before any
+// item (and the items of one commit in one order), so that two desks on a server database never
+// wait for each other in a circle.
+void holdReader(db::Database &database, const QVariant &readerIdentity);
+
 LendResult lend(db::Database &database, const PendingItem &item, const Borrower &reader, const QDate &today,
                 int loanDays, const QString &admin);
 
