@@ -7,6 +7,7 @@
 #include "admin/SetDataUt.h"
 #include "admin/SysInfoSetUt.h"
 #include "app/AboutUt.h"
+#include "catalogue/CatalogueWindows.h"
 #include "circulation/BkBorrowUt.h"
 #include "circulation/BkJySearchUt.h"
 #include "circulation/BkReturnUt.h"
@@ -63,6 +64,8 @@ static const QHash<QString, FunctionWindows::Factory> &factories()
         {QStringLiteral("TMoneyKindFm"), make<TMoneyKindFm>},
         {QStringLiteral("TRdAddFm"), make<TRdAddFm>},
         {QStringLiteral("TRdSearchFm"), make<TRdSearchFm>},
+        {QStringLiteral("TBkAddFm"), make<TBkAddFm>},
+        {QStringLiteral("TQkAddFm"), make<TQkAddFm>},
         {QStringLiteral("TBkBorrowFm"), make<TBkBorrowFm>},
         {QStringLiteral("TBkReturnFm"), make<TBkReturnFm>},
         {QStringLiteral("TXuJieFm"), make<TXuJieFm>},

@@ -1,0 +1,778 @@
+// Catalogue: book and periodical intake and editing, configurations of one intake piece and one
+// editing piece; on both engines.
+#include "InputLabels.h"
+#include "RecordingPlatform.h"
+#include "TestLibrary.h"
+#include "app/MainUt.h"
+#include "app/Session.h"
+#include "catalogue/CatalogueWindows.h"
+#include "db/Database.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using db::Money;
+
+namespace {
+
+qint64 rowCount(db::Database &database, const char *table)
+{
+    db::Rows rows = database.select(db::Sql("select count(*) as n from ") + db::Sql::identifier(QString::fromUtf8(table)));
+    rows.next();
+    return rows.integer(QStringLiteral("n"));
+}
+
+QStringList numbers(db::Database &database, const char *table)
+{
+    db::Rows rows = database.select(db::Sql("select 编号 from ") + db::Sql::identifier(QString::fromUtf8(table))
+                                    + " order by 编号");
+    QStringList values;
+    while (rows.next())
+        values.append(rows.text(QStringLiteral("编号")));
+    return values;
+}
+
+QVariant rowIdOf(db::Database &database, const char *table, const QString &number)
+{
+    const QString t = QString::fromUtf8(table);
+    db::Rows rows = database.select(db::Sql("select ") + db::Sql::fixed(database.rowIdentity(t)) + " as rid from "
+                                    + db::Sql::identifier(t) + " where 编号=" + db::Sql::text(number));
+    return rows.next() ? rows.value(QStringLiteral("rid")) : QVariant();
+}
+
+QStringList items(const QComboBox *box)
+{
+    QStringList values;
+    for (int i = 0; i < box->count(); ++i)
+        values.append(box->itemText(i));
+    return values;
+}
+
+QStringList boldCaptions(const QWidget &fm)
+{
+    QStringList bold;
+    for (QLabel *label : fm.findChildren<QLabel *>())
+        if (label->font().bold())
+            bold.append(label->text());
+    bold.sort();
+    return bold;
+}
+
+template <class W = QLineEdit>
+W *box(const QWidget &fm, const char *name)
+{
+    auto *w = fm.findChild<W *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no control %s", name);
+    return w;
+}
+
+void setText(const QWidget &fm, const char *name, const QString &text)
+{
+    QWidget *w = box<QWidget>(fm, name);
+    if (auto *edit = qobject_cast<QLineEdit *>(w))
+        edit->setText(text);
+    else if (auto *combo = qobject_cast<QComboBox *>(w))
+        combo->setCurrentText(text);
+    else if (auto *memo = qobject_cast<QPlainTextEdit *>(w))
+        memo->setPlainText(text);
+    else
+        qFatal("not a text box: %s", name);
+}
+
+QString text(const QWidget &fm, const char *name)
+{
+    QWidget *w = box<QWidget>(fm, name);
+    if (auto *edit = qobject_cast<QLineEdit *>(w))
+        return edit->text();
+    if (auto *combo = qobject_cast<QComboBox *>(w))
+        return combo->currentText();
+    if (auto *memo = qobject_cast<QPlainTextEdit *>(w))
+        return memo->toPlainText();
+    return {};
+}
+
+void fillBook(const TBkAddFm &fm, const QString &number)
+{
+    fm.Edit1->setText(number);
+    setText(fm, "Edit2", QStringLiteral("红楼梦"));
+}
+
+void addBook(db::Database &database, const QString &number, const QString &title)
+{
+    database.insert(QStringLiteral("图书"), {{QStringLiteral("编号"), number},
+                                             {QStringLiteral("名称"), title},
+                                             {QStringLiteral("条形码"), number},
+                                             {QStringLiteral("数量"), 3},
+                                             {QStringLiteral("价格"), QVariant::fromValue(*Money::parse("25.5"))},
+                                             {QStringLiteral("出版时间"), QDate(2001, 2, 3)},
+                                             {QStringLiteral("入库时间"), QDate(2024, 1, 2)},
+                                             {QStringLiteral("图片地址"), QStringLiteral("/doc/a.pdf")},
+                                             {QStringLiteral("绝对地址"), QStringLiteral("/doc/a.pdf")},
+                                             {QStringLiteral("py"), QStringLiteral("XX")},
+                                             {QStringLiteral("借出次数"), 4},
+                                             {QStringLiteral("登记人"), QStringLiteral("乙")},
+                                             {QStringLiteral("状态"), QStringLiteral("正常")}});
+}
+
+void addPeriodical(db::Database &database, const QString &number, const QString &title)
+{
+    database.insert(QStringLiteral("期刊"), {{QStringLiteral("编号"), number},
+                                             {QStringLiteral("名称"), title},
+                                             {QStringLiteral("条形码"), number},
+                                             {QStringLiteral("数量"), 2},
+                                             {QStringLiteral("分类"), QStringLiteral("文学")},
+                                             {QStringLiteral("入库时间"), QDate(2024, 1, 2)},
+                                             {QStringLiteral("py"), QStringLiteral("XX")},
+                                             {QStringLiteral("借出次数"), 1},
+                                             {QStringLiteral("状态"), QStringLiteral("正常")}});
+}
+
+} // namespace
+
+class TstCatalogue : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    // 添加图书
+    void bookAddOpensWithListsAndDefaults_data() { TestLibrary::addEngineRows(); }
+    void bookAddOpensWithListsAndDefaults();
+    void bookAddStoresTheRow_data() { TestLibrary::addEngineRows(); }
+    void bookAddStoresTheRow();
+    void bookAddRequiresInOrder_data();
+    void bookAddRequiresInOrder();
+    void bookAddResetKeepsTheNumber_data() { TestLibrary::addEngineRows(); }
+    void bookAddResetKeepsTheNumber();
+    void bookAddWithoutResetKeepsEverything_data() { TestLibrary::addEngineRows(); }
+    void bookAddWithoutResetKeepsEverything();
+    void bookAddDuplicateNumberRefused_data() { TestLibrary::addEngineRows(); }
+    void bookAddDuplicateNumberRefused();
+    void bookAddValueItsColumnCannotTake_data();
+    void bookAddValueItsColumnCannotTake();
+    void bookAutoNumbering_data();
+    void bookAutoNumbering();
+    void bookAutoNumberingWithoutConfirm();
+    void bookDocumentChosenByClick();
+    void bookNumberOfBlanksStoredEmpty();
+
+    // 图书编辑
+    void bookEditShowsAndStores_data() { TestLibrary::addEngineRows(); }
+    void bookEditShowsAndStores();
+    void bookEditDroppedWritesNothing_data();
+    void bookEditDroppedWritesNothing();
+    void bookEditRefusedKeepsTheWindow_data() { TestLibrary::addEngineRows(); }
+    void bookEditRefusedKeepsTheWindow();
+    void bookEditRunOpensTheDocument();
+
+    // 添加期刊, 期刊编辑
+    void periodicalAddStoresAndResets_data() { TestLibrary::addEngineRows(); }
+    void periodicalAddStoresAndResets();
+    void periodicalAddRequiresWithoutBeep_data();
+    void periodicalAddRequiresWithoutBeep();
+    void periodicalEditStoresTheHandChangedColumns_data() { TestLibrary::addEngineRows(); }
+    void periodicalEditStoresTheHandChangedColumns();
+    void periodicalEditCancelRestores();
+
+    void mainWindowOpensTheIntakeWindows();
+
+private:
+    void useLibrary(TestLibrary &library);
+    int beeps() const;
+    RecordingPlatform *platform_ = nullptr;
+};
+
+void TstCatalogue::init()
+{
+    Session::reset();
+    platform_ = &RecordingPlatform::install();
+    Session &s = Session::instance();
+    s.adminname = QStringLiteral("管理员甲");
+    s.setAll(true);
+}
+
+void TstCatalogue::cleanup()
+{
+    QVERIFY2(platform_->unanswered.isEmpty(), qPrintable(platform_->unanswered.join(" | ")));
+    for (const QPointer<QWidget> &w : platform_->windows)
+        delete w.data();
+    Session::reset();
+}
+
+void TstCatalogue::useLibrary(TestLibrary &library)
+{
+    Session &s = Session::instance();
+    s.database = &library.db();
+    s.DatabaseKind = library.kind();
+}
+
+int TstCatalogue::beeps() const
+{
+    return int(std::count_if(platform_->events.cbegin(), platform_->events.cend(),
+                             [](const auto &e) { return e.kind == QLatin1String("beep"); }));
+}
+
+// ---------------------------------------------------------------------------------------------
+// 添加图书
+
+void TstCatalogue::bookAddOpensWithListsAndDefaults()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    database.insert(QStringLiteral("分类"), {{QStringLiteral("名称"), QStringLiteral("文学")}});
+    database.insert(QStringLiteral("出版社名"), {{QStringLiteral("出版社名"), QStringLiteral("中华书局")}});
+    database.insert(QStringLiteral("附件名"), {{QStringLiteral("附件名"), QStringLiteral("光盘")}});
+
+    TBkAddFm fm;
+    fm.show();
+    QCOMPARE(fm.windowTitle(), QStringLiteral("添加图书---字体加重的项必须填写"));
+    QVERIFY_INPUTS_LABELLED(&fm);
+    QCOMPARE(items(box<QComboBox>(fm, "ComboBox1")), QStringList{QStringLiteral("文学")});
+    QCOMPARE(items(box<QComboBox>(fm, "ComboBox3")), QStringList{QStringLiteral("中华书局")});
+    QCOMPARE(items(box<QComboBox>(fm, "ComboBox7")), QStringList{QStringLiteral("光盘")});
+    QVERIFY(items(box<QComboBox>(fm, "ComboBox8")).contains(QStringLiteral("普通")));
+
+    const QList<std::pair<const char *, const char *>> defaults{
+        {"Edit1", ""}, {"Edit2", ""}, {"Edit3", "n"}, {"Edit6", "1"}, {"Edit7", "0"}, {"ComboBox5", "人民币"},
+        {"ComboBox8", "普通"}, {"Edit12", "n"}, {"Edit13", ""}, {"ComboBox1", ""}, {"Memo1", ""}};
+    for (const auto &[name, value] : defaults)
+        QCOMPARE(text(fm, name), QString::fromUtf8(value));
+    QCOMPARE(box<QDateEdit>(fm, "DateTimePicker1")->date(), QDate(2008, 3, 25));
+    QVERIFY(fm.CheckBox1->isChecked());
+    QVERIFY(!fm.CheckBox2->isChecked());
+    QVERIFY(fm.GroupBox2->isHidden());
+    QVERIFY(!box(fm, "Edit13")->isEnabled());
+    QCOMPARE(fm.Edit14->text(), QStringLiteral("A"));
+    QCOMPARE(fm.Edit15->text(), QStringLiteral("1"));
+    QStringList bold{QStringLiteral("图书编号"), QStringLiteral("书名"), QStringLiteral("条形码"), QStringLiteral("数量")};
+    bold.sort();
+    QCOMPARE(boldCaptions(fm), bold);
+
+    fm.CheckBox2->click();
+    QVERIFY(fm.GroupBox2->isVisible());
+    fm.CheckBox2->click();
+    QVERIFY(fm.GroupBox2->isHidden());
+
+    // 数量 takes digits only, 价格 digits and the point.
+    QTest::keyClicks(box(fm, "Edit6"), QStringLiteral("a2.5"));
+    QCOMPARE(text(fm, "Edit6"), QStringLiteral("125"));
+    box(fm, "Edit7")->clear();
+    QTest::keyClicks(box(fm, "Edit7"), QStringLiteral("1x2.5"));
+    QCOMPARE(text(fm, "Edit7"), QStringLiteral("12.5"));
+}
+
+void TstCatalogue::bookAddStoresTheRow()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    TBkAddFm fm;
+    const QList<std::pair<const char *, const char *>> typed{
+        {"Edit2", "红楼梦"}, {"Edit3", " 9787 "}, {"ComboBox3", "中华书局"}, {"ComboBox1", "文学"},
+        {"ComboBox2", "小说"}, {"ComboBox4", "二楼"}, {"Edit6", "3"}, {"Edit8", "曹雪芹"}, {"Edit9", "无"},
+        {"Edit7", "25.50"}, {"ComboBox5", "美元"}, {"Edit4", "I242"}, {"Edit5", "I24"}, {"Edit10", "978-7"},
+        {"ComboBox6", "公开"}, {"ComboBox7", "光盘"}, {"Edit11", "第2版"}, {"Edit12", " /书/红楼梦.pdf "},
+        {"ComboBox8", "贵重"}, {"Memo1", " 长篇小说 "}};
+    fm.Edit1->setText(QStringLiteral(" B001 "));
+    for (const auto &[name, value] : typed)
+        setText(fm, name, QString::fromUtf8(value));
+    box<QDateEdit>(fm, "DateTimePicker1")->setDate(QDate(1982, 3, 1));
+    QCOMPARE(text(fm, "Edit13"), QStringLiteral("HLM"));
+    fm.Button1->click();
+
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("保存完毕,请继续录入下一条!")});
+    QCOMPARE(beeps(), 0);
+    db::Rows r = database.select(db::Sql("select * from 图书"));
+    QVERIFY(r.next());
+    const QList<std::pair<const char *, const char *>> stored{
+        {"编号", "B001"}, {"名称", "红楼梦"}, {"条形码", "9787"}, {"出版社", "中华书局"}, {"分类", "文学"},
+        {"二级分类", "小说"}, {"存放位置", "二楼"}, {"作者", "曹雪芹"}, {"译者", "无"}, {"币种", "美元"},
+        {"索书号", "I242"}, {"分类号", "I24"}, {"ISBN", "978-7"}, {"密级", "公开"}, {"附件", "光盘"},
+        {"版次", "第2版"}, {"图片地址", " /书/红楼梦.pdf "}, {"绝对地址", " /书/红楼梦.pdf "}, {"租金级别", "贵重"},
+        {"py", "HLM"}, {"简介", "长篇小说"}, {"状态", "正常"}, {"登记人", "管理员甲"}};
+    for (const auto &[column, value] : stored)
+        QCOMPARE(r.text(QString::fromUtf8(column)), QString::fromUtf8(value));
+    QCOMPARE(r.integer(QStringLiteral("数量")), 3);
+    QCOMPARE(r.money(QStringLiteral("价格")), *Money::parse("25.5"));
+    QCOMPARE(r.date(QStringLiteral("出版时间")), QDate(1982, 3, 1));
+    QCOMPARE(r.date(QStringLiteral("入库时间")), QDate(2025, 6, 16));
+    QCOMPARE(r.integer(QStringLiteral("借出次数")), 0);
+    QVERIFY(r.isNull(QStringLiteral("页数")));
+    QVERIFY(!r.next());
+}
+
+void TstCatalogue::bookAddRequiresInOrder_data()
+{
+    QTest::addColumn<QString>("emptied");
+    for (const char *name : {"Edit1", "Edit2", "Edit3", "Edit6", "ComboBox8", "Edit7"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TstCatalogue::bookAddRequiresInOrder()
+{
+    QFETCH(QString, emptied);
+    TestLibrary library;
+    useLibrary(library);
+    TBkAddFm fm;
+    fillBook(fm, QStringLiteral("B1"));
+    setText(fm, qPrintable(emptied), QString());
+    fm.Button1->click();
+    QCOMPARE(beeps(), 1);
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("字体加重的项目必须填写完整!")});
+    QCOMPARE(rowCount(library.db(), "图书"), 0);
+    QCOMPARE(text(fm, "Edit2"), emptied == QLatin1String("Edit2") ? QString() : QStringLiteral("红楼梦"));
+}
+
+void TstCatalogue::bookAddResetKeepsTheNumber()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    TBkAddFm fm;
+    fillBook(fm, QStringLiteral("B7"));
+    for (const char *name : {"Edit3", "Edit12", "Edit6", "Edit7", "ComboBox5", "ComboBox8", "Edit8", "Memo1"})
+        setText(fm, name, QStringLiteral("9"));
+    box<QDateEdit>(fm, "DateTimePicker1")->setDate(QDate(1999, 9, 9));
+    fm.Button1->click();
+    QCOMPARE(rowCount(database, "图书"), 1);
+    const QList<std::pair<const char *, const char *>> reset{
+        {"Edit1", "B7"}, {"Edit2", ""}, {"Edit3", "n"}, {"Edit12", "n"}, {"Edit6", "1"}, {"Edit7", "0"},
+        {"ComboBox5", "人民币"}, {"ComboBox8", "普通"}, {"Edit8", ""}, {"Memo1", ""}, {"Edit13", ""}};
+    for (const auto &[name, value] : reset)
+        QCOMPARE(text(fm, name), QString::fromUtf8(value));
+    QCOMPARE(box<QDateEdit>(fm, "DateTimePicker1")->date(), QDate(1999, 9, 9));
+}
+
+void TstCatalogue::bookAddWithoutResetKeepsEverything()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    TBkAddFm fm;
+    fm.CheckBox1->setChecked(false);
+    fm.CheckBox2->setChecked(true);
+    fillBook(fm, QStringLiteral("B7"));
+    setText(fm, "Edit8", QStringLiteral("曹雪芹"));
+    fm.Button1->click();
+    QCOMPARE(numbers(database, "图书"), QStringList{QStringLiteral("B7")});
+    // Only the number moves on: no prefix confirmed, no width.
+    QCOMPARE(fm.Edit1->text(), QStringLiteral("2"));
+    QCOMPARE(text(fm, "Edit2"), QStringLiteral("红楼梦"));
+    QCOMPARE(text(fm, "Edit8"), QStringLiteral("曹雪芹"));
+    QCOMPARE(text(fm, "Edit13"), QStringLiteral("HLM"));
+}
+
+void TstCatalogue::bookAddDuplicateNumberRefused()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    TBkAddFm fm;
+    fm.CheckBox1->setChecked(false);
+    fillBook(fm, QStringLiteral("B1"));
+    setText(fm, "Edit3", QStringLiteral("999"));
+    fm.Button1->click();
+    platform_->clear();
+
+    // The same barcode under another number is stored.
+    fm.Edit1->setText(QStringLiteral("B2"));
+    fm.Button1->click();
+    QCOMPARE(numbers(database, "图书"), (QStringList{QStringLiteral("B1"), QStringLiteral("B2")}));
+    platform_->clear();
+
+    fm.Edit1->setText(QStringLiteral("B1"));
+    setText(fm, "Edit2", QStringLiteral("别的书"));
+    fm.Button1->click();
+    const QStringList shown = platform_->messages();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().contains(QStringLiteral("图书_编号")) || shown.first().contains(QStringLiteral("UNIQUE"),
+                                                                                          Qt::CaseInsensitive),
+             qPrintable(shown.first()));
+    QCOMPARE(numbers(database, "图书"), (QStringList{QStringLiteral("B1"), QStringLiteral("B2")}));
+    QCOMPARE(text(fm, "Edit2"), QStringLiteral("别的书"));
+}
+
+void TstCatalogue::bookAddValueItsColumnCannotTake_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("value");
+    const bool pg = TestLibrary::postgresAvailable();
+    const QList<std::pair<const char *, const char *>> cases{{"Edit7", "1.2.3"}, {"Edit6", "99999999999"}};
+    for (const auto &[name, value] : cases) {
+        QTest::addRow("sqlite, %s", value) << int(TestLibrary::EngineChoice::SQLite) << name << value;
+        if (pg)
+            QTest::addRow("postgresql, %s", value) << int(TestLibrary::EngineChoice::PostgreSQL) << name << value;
+    }
+}
+
+void TstCatalogue::bookAddValueItsColumnCannotTake()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, value);
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    TBkAddFm fm;
+    fillBook(fm, QStringLiteral("B1"));
+    setText(fm, qPrintable(box), value); // pasted past the key filter
+    fm.Button1->click();
+    const QStringList shown = platform_->messages();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().contains(value), qPrintable(shown.first()));
+    QCOMPARE(rowCount(database, "图书"), 0);
+    QCOMPARE(text(fm, qPrintable(box)), value);
+    QCOMPARE(fm.Edit1->text(), QStringLiteral("B1"));
+}
+
+void TstCatalogue::bookAutoNumbering_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QStringList>("expected"); // at 确定, then after each of three saves
+    QTest::newRow("B001") << " B " << "001" << QStringList{"B001", "B002", "B003", "B004"};
+    QTest::newRow("A9") << "A" << "9" << QStringList{"A9", "A10", "A11", "A12"};
+    QTest::newRow("A0009") << "A" << "0009" << QStringList{"A0009", "A0010", "A0011", "A0012"};
+    QTest::newRow("no prefix") << "" << "98" << QStringList{"98", "99", "100", "101"};
+}
+
+void TstCatalogue::bookAutoNumbering()
+{
+    QFETCH(QString, prefix);
+    QFETCH(QString, start);
+    QFETCH(QStringList, expected);
+    TestLibrary library;
+    useLibrary(library);
+    TBkAddFm fm;
+    fm.show();
+    fm.CheckBox2->click();
+    fm.Edit14->setText(prefix);
+    fm.Edit15->setText(start);
+    fm.Button3->click();
+    QStringList seen{fm.Edit1->text()};
+    for (int i = 0; i < 3; ++i) {
+        setText(fm, "Edit2", QStringLiteral("书"));
+        fm.Button1->click();
+        seen.append(fm.Edit1->text());
+    }
+    QCOMPARE(seen, expected);
+    QStringList stored = expected.mid(0, 3);
+    stored.sort();
+    QCOMPARE(numbers(library.db(), "图书"), stored);
+}
+
+void TstCatalogue::bookAutoNumberingWithoutConfirm()
+{
+    TestLibrary library;
+    useLibrary(library);
+    TBkAddFm fm;
+    fm.CheckBox2->click();
+    fm.Edit15->clear();
+    fm.Button3->click(); // an empty start value: refused, the settings stay
+    QCOMPARE(platform_->messages().size(), 1);
+    QCOMPARE(fm.Edit1->text(), QString());
+    fillBook(fm, QStringLiteral("X"));
+    fm.Button1->click();
+    QCOMPARE(fm.Edit1->text(), QStringLiteral("2"));
+}
+
+void TstCatalogue::bookDocumentChosenByClick()
+{
+    TestLibrary library;
+    useLibrary(library);
+    TBkAddFm fm;
+    fm.show();
+    platform_->answers.enqueue(QStringLiteral("/文档/说明.pdf"));
+    QTest::mouseClick(fm.Edit12, Qt::LeftButton);
+    QCOMPARE(fm.Edit12->text(), QStringLiteral("/文档/说明.pdf"));
+    platform_->answers.enqueue(QVariant()); // cancelled: nothing changes
+    QTest::mouseClick(fm.Edit12, Qt::LeftButton);
+    QCOMPARE(fm.Edit12->text(), QStringLiteral("/文档/说明.pdf"));
+    QCOMPARE(platform_->texts(QStringLiteral("openFile")).size(), 2);
+
+    fm.Edit1->setText(QStringLiteral("B123"));
+    QTest::mouseClick(fm.Edit1, Qt::LeftButton);
+    QCOMPARE(fm.Edit1->selectedText(), QStringLiteral("B123"));
+}
+
+void TstCatalogue::bookNumberOfBlanksStoredEmpty()
+{
+    TestLibrary library;
+    useLibrary(library);
+    TBkAddFm fm;
+    fillBook(fm, QStringLiteral("   "));
+    fm.Button1->click();
+    QCOMPARE(beeps(), 0);
+    QCOMPARE(numbers(library.db(), "图书"), QStringList{QString()});
+}
+
+// ---------------------------------------------------------------------------------------------
+// 图书编辑
+
+void TstCatalogue::bookEditShowsAndStores()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("水浒"));
+    database.insert(QStringLiteral("密级"), {{QStringLiteral("密级"), QStringLiteral("内部")}});
+    TBkEditFm fm(database, rowIdOf(database, "图书", QStringLiteral("B1")));
+    int requeried = 0;
+    fm.saved = [&requeried] { ++requeried; };
+    fm.show();
+    QCOMPARE(fm.windowTitle(), QStringLiteral("图书编辑"));
+    QVERIFY_INPUTS_LABELLED(&fm);
+    QCOMPARE(items(box<QComboBox>(fm, "DBComboBox7")), QStringList{QStringLiteral("内部")});
+    QCOMPARE(text(fm, "DBEdit2"), QStringLiteral("水浒"));
+    QCOMPARE(text(fm, "DBEdit14"), QStringLiteral("XX")); // the stored initials stay until the title changes
+    QCOMPARE(text(fm, "DBEdit6"), QStringLiteral("3"));
+    QCOMPARE(text(fm, "DBEdit11"), QStringLiteral("25.50"));
+    QCOMPARE(text(fm, "DBEdit13"), QStringLiteral("/doc/a.pdf"));
+    QCOMPARE(text(fm, "DBEdit15"), QStringLiteral("2001-02-03"));
+    QCOMPARE(box<QDateEdit>(fm, "DBDateEdit1")->date(), QDate(2024, 1, 2));
+
+    setText(fm, "DBEdit2", QString()); // no required field here
+    setText(fm, "DBEdit2", QStringLiteral("红楼梦"));
+    QCOMPARE(text(fm, "DBEdit14"), QStringLiteral("HLM"));
+    setText(fm, "DBEdit11", QStringLiteral("30"));
+    setText(fm, "DBEdit13", QStringLiteral("/doc/b.pdf"));
+    setText(fm, "DBEdit15", QStringLiteral("2010-05-06"));
+    fm.Button1->click();
+    QVERIFY(platform_->messages().isEmpty());
+    QCOMPARE(requeried, 1);
+    QVERIFY(!fm.isVisible());
+
+    db::Rows r = database.select(db::Sql("select * from 图书"));
+    QVERIFY(r.next());
+    QCOMPARE(r.text(QStringLiteral("名称")), QStringLiteral("红楼梦"));
+    QCOMPARE(r.text(QStringLiteral("py")), QStringLiteral("HLM"));
+    QCOMPARE(r.money(QStringLiteral("价格")), *Money::parse("30"));
+    QCOMPARE(r.text(QStringLiteral("绝对地址")), QStringLiteral("/doc/b.pdf"));
+    QCOMPARE(r.text(QStringLiteral("图片地址")), QStringLiteral("/doc/a.pdf")); // kept from the intake
+    QCOMPARE(r.date(QStringLiteral("出版时间")), QDate(2010, 5, 6));
+    QCOMPARE(r.integer(QStringLiteral("借出次数")), 4);
+    QCOMPARE(r.text(QStringLiteral("登记人")), QStringLiteral("乙"));
+}
+
+void TstCatalogue::bookEditDroppedWritesNothing_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<bool>("byCancel");
+    const bool pg = TestLibrary::postgresAvailable();
+    for (bool byCancel : {true, false}) {
+        const char *how = byCancel ? "取消" : "close box";
+        QTest::addRow("sqlite, %s", how) << int(TestLibrary::EngineChoice::SQLite) << byCancel;
+        if (pg)
+            QTest::addRow("postgresql, %s", how) << int(TestLibrary::EngineChoice::PostgreSQL) << byCancel;
+    }
+}
+
+void TstCatalogue::bookEditDroppedWritesNothing()
+{
+    QFETCH(bool, byCancel);
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("水浒"));
+    TBkEditFm fm(database, rowIdOf(database, "图书", QStringLiteral("B1")));
+    int requeried = 0;
+    fm.saved = [&requeried] { ++requeried; };
+    fm.show();
+    setText(fm, "DBEdit2", QStringLiteral("改名"));
+    setText(fm, "DBEdit6", QStringLiteral("9"));
+    if (byCancel)
+        fm.Button2->click();
+    else
+        fm.close();
+    QCOMPARE(requeried, 0);
+    db::Rows r = database.select(db::Sql("select * from 图书"));
+    QVERIFY(r.next());
+    QCOMPARE(r.text(QStringLiteral("名称")), QStringLiteral("水浒"));
+    QCOMPARE(r.text(QStringLiteral("py")), QStringLiteral("XX"));
+    QCOMPARE(r.integer(QStringLiteral("数量")), 3);
+}
+
+void TstCatalogue::bookEditRefusedKeepsTheWindow()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("水浒"));
+    addBook(database, QStringLiteral("B2"), QStringLiteral("三国"));
+    TBkEditFm fm(database, rowIdOf(database, "图书", QStringLiteral("B2")));
+    int requeried = 0;
+    fm.saved = [&requeried] { ++requeried; };
+    fm.show();
+    setText(fm, "DBEdit1", QStringLiteral("B1"));
+    fm.Button1->click();
+    QCOMPARE(platform_->messages().size(), 1);
+    QVERIFY(fm.isVisible());
+    QCOMPARE(requeried, 0);
+    platform_->clear();
+
+    setText(fm, "DBEdit1", QStringLiteral("B3"));
+    setText(fm, "DBEdit15", QStringLiteral("去年")); // a date the program cannot read
+    fm.Button1->click();
+    QCOMPARE(platform_->messages().size(), 1);
+    QVERIFY2(platform_->messages().first().contains(QStringLiteral("去年")), qPrintable(platform_->messages().first()));
+    QVERIFY(fm.isVisible());
+    QCOMPARE(numbers(database, "图书"), (QStringList{QStringLiteral("B1"), QStringLiteral("B2")}));
+
+    platform_->clear();
+    setText(fm, "DBEdit15", QString()); // no date at all is stored as none
+    fm.Button1->click();
+    QVERIFY(platform_->messages().isEmpty());
+    QCOMPARE(numbers(database, "图书"), (QStringList{QStringLiteral("B1"), QStringLiteral("B3")}));
+    db::Rows r = database.select(db::Sql("select 出版时间 from 图书 where 编号='B3'"));
+    QVERIFY(r.next());
+    QVERIFY(r.isNull(QStringLiteral("出版时间")));
+}
+
+void TstCatalogue::bookEditRunOpensTheDocument()
+{
+    TestLibrary library;
+    useLibrary(library);
+    addBook(library.db(), QStringLiteral("B1"), QStringLiteral("水浒"));
+    TBkEditFm fm(library.db(), rowIdOf(library.db(), "图书", QStringLiteral("B1")));
+    fm.show();
+    platform_->answers.enqueue(QStringLiteral("/doc/c.pdf"));
+    QTest::mouseClick(box(fm, "DBEdit13"), Qt::LeftButton);
+    fm.Button3->click();
+    QCOMPARE(platform_->texts(QStringLiteral("open")), QStringList{QStringLiteral("/doc/c.pdf")});
+}
+
+// ---------------------------------------------------------------------------------------------
+// 添加期刊, 期刊编辑
+
+void TstCatalogue::periodicalAddStoresAndResets()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    database.insert(QStringLiteral("存放位置"), {{QStringLiteral("存放位置名"), QStringLiteral("三楼")}});
+    TQkAddFm fm;
+    fm.show();
+    QCOMPARE(fm.windowTitle(), QStringLiteral("添加期刊---字体加重的项必须填写"));
+    QVERIFY_INPUTS_LABELLED(&fm);
+    QCOMPARE(items(box<QComboBox>(fm, "ComboBox3")), QStringList{QStringLiteral("三楼")});
+    QCOMPARE(box<QDateEdit>(fm, "DateTimePicker1")->date(), QDate(2008, 3, 26));
+    QCOMPARE(fm.Button2->text(), QStringLiteral("取消"));
+    QStringList bold{QStringLiteral("编号"), QStringLiteral("名称"), QStringLiteral("条形码"), QStringLiteral("价格"),
+                     QStringLiteral("数量")};
+    bold.sort();
+    QCOMPARE(boldCaptions(fm), bold);
+    QVERIFY(!fm.findChild<QCheckBox *>(QStringLiteral("CheckBox2"))); // no automatic numbering
+
+    const QList<std::pair<const char *, const char *>> typed{
+        {"Edit1", " Q1 "}, {"Edit2", "读者"}, {"Edit3", "Q1-1"}, {"ComboBox1", "甘肃人民"}, {"ComboBox2", "贵重"},
+        {"ComboBox3", "三楼"}, {"ComboBox4", "文摘"}, {"ComboBox5", "综合"}, {"Edit5", "1005-1805"},
+        {"Edit6", "CN62-1118"}, {"Edit7", "54-17"}, {"Edit8", "3"}, {"Edit9", "560"}, {"Edit10", "5.5"},
+        {"Memo1", "半月刊"}, {"Edit4", "2"}};
+    for (const auto &[name, value] : typed)
+        setText(fm, name, QString::fromUtf8(value));
+    box<QDateEdit>(fm, "DateTimePicker1")->setDate(QDate(2025, 2, 1));
+    QCOMPARE(text(fm, "Edit11"), QStringLiteral("DZ"));
+    fm.Button1->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("保存完毕")});
+
+    db::Rows r = database.select(db::Sql("select * from 期刊"));
+    QVERIFY(r.next());
+    const QList<std::pair<const char *, const char *>> stored{
+        {"编号", "Q1"}, {"名称", "读者"}, {"条形码", "Q1-1"}, {"出版社", "甘肃人民"}, {"租金级别", "贵重"},
+        {"存放位置", "三楼"}, {"分类", "文摘"}, {"二级分类", "综合"}, {"ISSN", "1005-1805"},
+        {"国内统一刊号", "CN62-1118"}, {"邮发代号", "54-17"}, {"第几期", "3"}, {"总第几期", "560"}, {"py", "DZ"},
+        {"简介", "半月刊"}, {"状态", "正常"}, {"登记人", "管理员甲"}};
+    for (const auto &[column, value] : stored)
+        QCOMPARE(r.text(QString::fromUtf8(column)), QString::fromUtf8(value));
+    QCOMPARE(r.integer(QStringLiteral("数量")), 2);
+    QCOMPARE(r.money(QStringLiteral("价格")), *Money::parse("5.5"));
+    QCOMPARE(r.date(QStringLiteral("出版时间")), QDate(2025, 2, 1));
+    QCOMPARE(r.date(QStringLiteral("入库时间")), QDate(2025, 6, 16));
+    QCOMPARE(r.integer(QStringLiteral("借出次数")), 0);
+    QVERIFY(r.isNull(QStringLiteral("币种")));
+
+    // Unlike books, the number and the barcode are emptied.
+    const QList<std::pair<const char *, const char *>> reset{
+        {"Edit1", ""}, {"Edit2", ""}, {"Edit3", ""}, {"Edit4", "1"}, {"Edit10", "0"}, {"ComboBox2", "普通"},
+        {"ComboBox3", ""}, {"Edit11", ""}, {"Memo1", ""}};
+    for (const auto &[name, value] : reset)
+        QCOMPARE(text(fm, name), QString::fromUtf8(value));
+    QCOMPARE(box<QDateEdit>(fm, "DateTimePicker1")->date(), QDate(2025, 2, 1));
+}
+
+void TstCatalogue::periodicalAddRequiresWithoutBeep_data()
+{
+    QTest::addColumn<QString>("emptied");
+    for (const char *name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit10", "ComboBox2"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TstCatalogue::periodicalAddRequiresWithoutBeep()
+{
+    QFETCH(QString, emptied);
+    TestLibrary library;
+    useLibrary(library);
+    TQkAddFm fm;
+    for (const char *name : {"Edit1", "Edit2", "Edit3"})
+        setText(fm, name, QStringLiteral("x"));
+    setText(fm, qPrintable(emptied), QString());
+    fm.Button1->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("字体加重的项目必须填写完整!")});
+    QCOMPARE(beeps(), 0);
+    QCOMPARE(rowCount(library.db(), "期刊"), 0);
+}
+
+void TstCatalogue::periodicalEditStoresTheHandChangedColumns()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addPeriodical(database, QStringLiteral("Q1"), QStringLiteral("读者"));
+    TQkEditFm fm(database, rowIdOf(database, "期刊", QStringLiteral("Q1")));
+    fm.show();
+    QCOMPARE(fm.windowTitle(), QStringLiteral("期刊编辑"));
+    QVERIFY_INPUTS_LABELLED(&fm);
+    QVERIFY(!fm.findChild<QWidget *>(QStringLiteral("DBComboBox4"))); // 分类 is not edited here
+    setText(fm, "DBEdit14", QStringLiteral("7"));
+    setText(fm, "DBEdit13", QStringLiteral("遗失"));
+    box<QDateEdit>(fm, "DBDateEdit1")->setDate(QDate(2023, 12, 1));
+    fm.Button1->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("保存完毕")});
+    db::Rows r = database.select(db::Sql("select * from 期刊"));
+    QVERIFY(r.next());
+    QCOMPARE(r.integer(QStringLiteral("借出次数")), 7);
+    QCOMPARE(r.text(QStringLiteral("状态")), QStringLiteral("遗失"));
+    QCOMPARE(r.date(QStringLiteral("入库时间")), QDate(2023, 12, 1));
+    QCOMPARE(r.text(QStringLiteral("分类")), QStringLiteral("文学"));
+}
+
+void TstCatalogue::periodicalEditCancelRestores()
+{
+    TestLibrary library;
+    useLibrary(library);
+    addPeriodical(library.db(), QStringLiteral("Q1"), QStringLiteral("读者"));
+    TQkEditFm fm(library.db(), rowIdOf(library.db(), "期刊", QStringLiteral("Q1")));
+    fm.show();
+    setText(fm, "DBEdit2", QStringLiteral("知音"));
+    QCOMPARE(text(fm, "DBEdit11"), QStringLiteral("ZY"));
+    fm.Button2->click();
+    QVERIFY(platform_->messages().isEmpty());
+    db::Rows r = library.db().select(db::Sql("select * from 期刊"));
+    QVERIFY(r.next());
+    QCOMPARE(r.text(QStringLiteral("名称")), QStringLiteral("读者"));
+    QCOMPARE(r.text(QStringLiteral("py")), QStringLiteral("XX"));
+}
+
+void TstCatalogue::mainWindowOpensTheIntakeWindows()
+{
+    TestLibrary library;
+    useLibrary(library);
+    TMainFm main;
+    main.show();
+    main.findChild<QAction *>(QStringLiteral("AddBookItem"))->trigger();
+    QVERIFY(platform_->lastWindow<TBkAddFm>());
+    main.findChild<QAction *>(QStringLiteral("AddQkItem"))->trigger();
+    QVERIFY(platform_->lastWindow<TQkAddFm>());
+}
+
+QTEST_MAIN(TstCatalogue)
+#include "tst_catalogue.moc"
