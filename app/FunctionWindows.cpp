@@ -7,6 +7,7 @@
 #include "admin/SetDataUt.h"
 #include "admin/SysInfoSetUt.h"
 #include "app/AboutUt.h"
+#include "catalogue/CatalogueSearch.h"
 #include "catalogue/CatalogueWindows.h"
 #include "circulation/BkBorrowUt.h"
 #include "circulation/BkJySearchUt.h"
@@ -66,6 +67,8 @@ static const QHash<QString, FunctionWindows::Factory> &factories()
         {QStringLiteral("TRdSearchFm"), make<TRdSearchFm>},
         {QStringLiteral("TBkAddFm"), make<TBkAddFm>},
         {QStringLiteral("TQkAddFm"), make<TQkAddFm>},
+        {QStringLiteral("TBkSearchFm"), make<TBkSearchFm>},
+        {QStringLiteral("TQkSearchFm"), make<TQkSearchFm>},
         {QStringLiteral("TBkBorrowFm"), make<TBkBorrowFm>},
         {QStringLiteral("TBkReturnFm"), make<TBkReturnFm>},
         {QStringLiteral("TXuJieFm"), make<TXuJieFm>},

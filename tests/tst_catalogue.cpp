@@ -5,8 +5,13 @@
 #include "TestLibrary.h"
 #include "app/MainUt.h"
 #include "app/Session.h"
+#include "catalogue/CatalogueSearch.h"
 #include "catalogue/CatalogueWindows.h"
+#include "common/ProgramFolder.h"
+#include "components/ReportPreview.h"
+#include "WorkbookReader.h"
 #include "db/Database.h"
+#include "db/Transaction.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,6 +22,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QProcess>
+#include <QRadioButton>
+#include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 using db::Money;
@@ -136,6 +145,45 @@ void addPeriodical(db::Database &database, const QString &number, const QString 
                                              {QStringLiteral("状态"), QStringLiteral("正常")}});
 }
 
+QString run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000))
+        qFatal("%s did not finish", qPrintable(program));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QStringList decodedBarcodes(const QImage &image, const QString &folder)
+{
+    const QString file = QDir(folder).filePath(QStringLiteral("labels.png"));
+    image.save(file);
+    const QString out = run(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), QStringLiteral("-Sdisable"),
+                                                        QStringLiteral("-Scode128.enable"), file});
+    QStringList values;
+    for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        values.append(line.section(QLatin1Char(':'), 1));
+    return values;
+}
+
+QStringList listed(const DataGrid &grid, const QString &field)
+{
+    QStringList values;
+    for (int row = 0; row < grid.rowCount(); ++row)
+        values.append(grid.displayText(row, field));
+    return values;
+}
+
+QToolButton *button(const SearchListWindow &fm, const char *name) { return fm.toolButton(QString::fromLatin1(name)); }
+
+void search(SearchListWindow &fm, const QString &column, const QString &value, bool exact)
+{
+    fm.ComboBox1->setCurrentText(column);
+    fm.Edit1->setText(value);
+    (exact ? fm.RadioButton1 : fm.RadioButton2)->setChecked(true);
+    QTest::keyClick(fm.Edit1, Qt::Key_Return);
+}
+
 } // namespace
 
 class TstCatalogue : public QObject {
@@ -185,6 +233,26 @@ private slots:
 
     void mainWindowOpensTheIntakeWindows();
 
+    // 图书资料管理, 期刊管理
+    void bookListOpensWithTopAndTotals_data() { TestLibrary::addEngineRows(); }
+    void bookListOpensWithTopAndTotals();
+    void bookListFuzzyAndExact_data() { TestLibrary::addEngineRows(); }
+    void bookListFuzzyAndExact();
+    void bookListDeleteAsksByTitle_data() { TestLibrary::addEngineRows(); }
+    void bookListDeleteAsksByTitle();
+    void listRights_data();
+    void listRights();
+    void bookListEditRequeries_data() { TestLibrary::addEngineRows(); }
+    void bookListEditRequeries();
+    void bookListExportsHiddenColumns_data() { TestLibrary::addEngineRows(); }
+    void bookListExportsHiddenColumns();
+    void bookListReport_data() { TestLibrary::addEngineRows(); }
+    void bookListReport();
+    void labelsScanBackToTheirBarcodes_data() { TestLibrary::addEngineRows(); }
+    void labelsScanBackToTheirBarcodes();
+    void periodicalListFieldsAndAll_data() { TestLibrary::addEngineRows(); }
+    void periodicalListFieldsAndAll();
+
 private:
     void useLibrary(TestLibrary &library);
     int beeps() const;
@@ -198,6 +266,7 @@ void TstCatalogue::init()
     Session &s = Session::instance();
     s.adminname = QStringLiteral("管理员甲");
     s.setAll(true);
+    setProgramFolder({}); // the build's bin folder, where the report templates are copied
 }
 
 void TstCatalogue::cleanup()
@@ -772,6 +841,254 @@ void TstCatalogue::mainWindowOpensTheIntakeWindows()
     QVERIFY(platform_->lastWindow<TBkAddFm>());
     main.findChild<QAction *>(QStringLiteral("AddQkItem"))->trigger();
     QVERIFY(platform_->lastWindow<TQkAddFm>());
+}
+
+// ---------------------------------------------------------------------------------------------
+// 图书资料管理, 期刊管理
+
+void TstCatalogue::bookListOpensWithTopAndTotals()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    {
+        db::Transaction transaction(database);
+        for (int i = 1; i <= 503; ++i)
+            database.insert(QStringLiteral("图书"), {{QStringLiteral("编号"), QStringLiteral("B%1").arg(i, 4, 10, QLatin1Char('0'))},
+                                                     {QStringLiteral("名称"), i % 2 ? QStringLiteral("史记") : QStringLiteral("汉书")},
+                                                     {QStringLiteral("数量"), 2},
+                                                     {QStringLiteral("价格"), QVariant::fromValue(*Money::parse("1.25"))}});
+        transaction.commit();
+    }
+    TBkSearchFm fm;
+    fm.show();
+    QCOMPARE(fm.windowTitle(), QStringLiteral("图书资料管理"));
+    QVERIFY_INPUTS_LABELLED(&fm);
+    QCOMPARE(fm.grid->rowCount(), 500);
+    QCOMPARE(fm.ComboBox1->currentText(), QStringLiteral("编号"));
+    QVERIFY(fm.RadioButton2->isChecked());
+    QStringList offered;
+    for (int i = 0; i < fm.ComboBox1->count(); ++i)
+        offered.append(fm.ComboBox1->itemText(i));
+    QCOMPARE(offered, (QStringList{"编号", "条形码", "名称", "索书号", "分类", "二级分类", "存放位置", "作者", "译者"}));
+    QStringList captions;
+    for (QToolButton *b : fm.ToolBar1->findChildren<QToolButton *>())
+        if (!b->text().isEmpty()) // not the tool bar's overflow button
+            captions.append(b->text());
+    QCOMPARE(captions, (QStringList{"查询", "添加", "修改", "删除", "刷新", "显示全部", "打印", "打印条码", "转Excel", "退出"}));
+    // 503 × 2 × 1.25 = 1257.5: halves to even.
+    const QString totals = QStringLiteral("总记录数:503 总数量:1006 总价格:1258");
+    QCOMPARE(fm.Label2->text(), totals);
+    QCOMPARE(fm.grid->footerText(QStringLiteral("编号")), QStringLiteral("500"));
+
+    search(fm, QStringLiteral("名称"), QStringLiteral("史"), false);
+    QCOMPARE(fm.grid->rowCount(), 252); // no row limit on a search
+    platform_->answers.enqueue(true);
+    button(fm, "ToolButton3")->click();
+    QCOMPARE(fm.Label2->text(), totals);
+    button(fm, "ToolButton5")->click();
+    QCOMPARE(fm.grid->rowCount(), 502);
+}
+
+void TstCatalogue::bookListFuzzyAndExact()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("史记"));
+    addBook(database, QStringLiteral("B2"), QStringLiteral("史"));
+    addBook(database, QStringLiteral("B3"), QStringLiteral("汉书"));
+    addBook(database, QStringLiteral("B4"), QStringLiteral("O'Neil \"50%\""));
+    TBkSearchFm fm;
+    search(fm, QStringLiteral("名称"), QStringLiteral("史"), false);
+    QCOMPARE(listed(*fm.grid, QStringLiteral("编号")), (QStringList{"B1", "B2"}));
+    search(fm, QStringLiteral("名称"), QStringLiteral("史"), true);
+    QCOMPARE(listed(*fm.grid, QStringLiteral("编号")), QStringList{"B2"});
+    button(fm, "ToolButton4")->click(); // 刷新 repeats the search
+    QCOMPARE(listed(*fm.grid, QStringLiteral("编号")), QStringList{"B2"});
+    // Values are bound: quotes and the percent sign are text.
+    search(fm, QStringLiteral("名称"), QStringLiteral("'Neil \"50%"), false);
+    QCOMPARE(listed(*fm.grid, QStringLiteral("编号")), QStringList{"B4"});
+    QVERIFY(platform_->messages().isEmpty());
+    search(fm, QStringLiteral("名称;drop table 图书"), QStringLiteral("x"), false);
+    QCOMPARE(platform_->messages().size(), 1);
+    QCOMPARE(rowCount(database, "图书"), 4);
+    platform_->clear();
+    search(fm, QStringLiteral("名称"), QString(), false);
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("请填写好查询条件!")});
+}
+
+void TstCatalogue::bookListDeleteAsksByTitle()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("红楼梦"));
+    addBook(database, QStringLiteral("B2"), QStringLiteral("水浒"));
+    TBkSearchFm fm;
+    search(fm, QStringLiteral("编号"), QStringLiteral("B1"), true);
+    platform_->answers.enqueue(false);
+    button(fm, "ToolButton3")->click();
+    QCOMPARE(platform_->texts(QStringLiteral("question")), QStringList{QStringLiteral("您是否要删除\" 红楼梦\"")});
+    QCOMPARE(rowCount(database, "图书"), 2);
+    platform_->answers.enqueue(true);
+    button(fm, "ToolButton3")->click();
+    QCOMPARE(numbers(database, "图书"), QStringList{"B2"});
+}
+
+void TstCatalogue::listRights_data()
+{
+    QTest::addColumn<bool>("books");
+    QTest::addColumn<QString>("withheld");
+    QTest::addColumn<QString>("disabled");
+    QTest::newRow("books without add") << true << "qxadddata" << "ToolButton1";
+    QTest::newRow("books without edit") << true << "qxbkxg" << "ToolButton2";
+    QTest::newRow("books without delete") << true << "qxdel" << "ToolButton3";
+    QTest::newRow("books without periodical edit") << true << "qxqkxg" << "";
+    QTest::newRow("periodicals without add") << false << "qxadddata" << "ToolButton1";
+    QTest::newRow("periodicals without edit") << false << "qxqkxg" << "ToolButton2";
+    QTest::newRow("periodicals without book edit") << false << "qxbkxg" << "";
+    QTest::newRow("periodicals without delete") << false << "qxdel" << "ToolButton3";
+}
+
+void TstCatalogue::listRights()
+{
+    QFETCH(bool, books);
+    QFETCH(QString, withheld);
+    QFETCH(QString, disabled);
+    TestLibrary library;
+    useLibrary(library);
+    Session &s = Session::instance();
+    const QHash<QString, bool *> rights{{"qxadddata", &s.qxadddata}, {"qxbkxg", &s.qxbkxg},
+                                        {"qxqkxg", &s.qxqkxg},       {"qxdel", &s.qxdel}};
+    *rights.value(withheld) = false;
+    std::unique_ptr<CatalogueSearch> fm;
+    if (books)
+        fm = std::make_unique<TBkSearchFm>();
+    else
+        fm = std::make_unique<TQkSearchFm>();
+    for (const char *name : {"ToolButton1", "ToolButton2", "ToolButton3", "ToolButton4", "ToolButton5", "ToolButton6",
+                             "ToolButton9", "ToolButton10", "ToolButton7"})
+        QCOMPARE(button(*fm, name)->isEnabled(), disabled != QLatin1String(name));
+}
+
+void TstCatalogue::bookListEditRequeries()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("红楼梦"));
+    addBook(database, QStringLiteral("B2"), QStringLiteral("水浒"));
+    TBkSearchFm fm;
+    search(fm, QStringLiteral("编号"), QStringLiteral("B2"), true);
+    button(fm, "ToolButton2")->click();
+    auto *edit = platform_->lastWindow<TBkEditFm>();
+    QVERIFY(edit);
+    QCOMPARE(text(*edit, "DBEdit1"), QStringLiteral("B2"));
+    setText(*edit, "DBEdit2", QStringLiteral("水浒传"));
+    edit->Button1->click();
+    QTRY_COMPARE(listed(*fm.grid, QStringLiteral("名称")), QStringList{"水浒传"});
+
+    button(fm, "ToolButton1")->click();
+    QVERIFY(platform_->lastWindow<TBkAddFm>());
+}
+
+void TstCatalogue::bookListExportsHiddenColumns()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("红楼梦"));
+    TBkSearchFm fm;
+    QVERIFY(!fm.grid->showsUnlistedColumns());
+    platform_->installedPrograms = {QStringLiteral("libreoffice")};
+    button(fm, "ToolButton10")->click();
+    const auto start = std::find_if(platform_->events.cbegin(), platform_->events.cend(),
+                                    [](const RecordingPlatform::Event &e) { return e.kind == QLatin1String("start"); });
+    QVERIFY(start != platform_->events.cend());
+    const QString path = start->title.section(QLatin1Char(' '), -1);
+    const Sheet sheet = readBack(path);
+    QDir(QFileInfo(path).absolutePath()).removeRecursively();
+    for (const char *column : {"编号", "py", "二级分类", "租金级别", "登记人", "简介", "绝对地址", "币种"})
+        QVERIFY2(sheet.column(QString::fromUtf8(column)) >= 0, column);
+    QCOMPARE(sheet.rows.size(), 2); // the headings and the book
+    QCOMPARE(sheet.cell(1, QStringLiteral("py")).toObject().value(QStringLiteral("value")).toString(), QStringLiteral("XX"));
+}
+
+void TstCatalogue::bookListReport()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("红楼梦"));
+    addBook(database, QStringLiteral("B2"), QStringLiteral("水浒"));
+    TBkSearchFm fm;
+    button(fm, "ToolButton6")->click();
+    auto *preview = platform_->lastWindow<TReportPreviewFm>();
+    QVERIFY(preview);
+    QCOMPARE(preview->report().reportTemplate().name, QStringLiteral("booklist"));
+    Report report = fm.listReport();
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("list.pdf"));
+    report.savePdf(pdf);
+    const QString shown = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}).simplified();
+    QVERIFY2(shown.contains(QStringLiteral("图书编号 条形码 书名 分类 存放位置 数量")), qPrintable(shown));
+    QVERIFY2(shown.contains(QStringLiteral("B2 B2 水浒")), qPrintable(shown));
+    // The page foot adds the unit prices.
+    QVERIFY2(shown.contains(QStringLiteral("数量合计: 6 价格合计: 51.00")), qPrintable(shown));
+}
+
+void TstCatalogue::labelsScanBackToTheirBarcodes()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    QStringList expected;
+    for (int i = 1; i <= 6; ++i) {
+        const QString number = QStringLiteral("TS%1-x").arg(i * 1111);
+        addBook(database, number, QStringLiteral("书%1").arg(i));
+        expected.append(number);
+    }
+    TBkSearchFm fm;
+    button(fm, "ToolButton9")->click();
+    auto *preview = platform_->lastWindow<TReportPreviewFm>();
+    QVERIFY(preview);
+    Report labels = preview->report();
+    QCOMPARE(labels.rows().size(), 6);
+    QTemporaryDir dir;
+    QStringList scanned;
+    for (int page = 0; page < labels.pageCount(); ++page)
+        scanned += decodedBarcodes(labels.pageImage(page, 300), dir.path());
+    scanned.sort();
+    QCOMPARE(scanned, expected);
+}
+
+void TstCatalogue::periodicalListFieldsAndAll()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    {
+        db::Transaction transaction(database);
+        for (int i = 1; i <= 510; ++i)
+            addPeriodical(database, QStringLiteral("Q%1").arg(i), QStringLiteral("读者"));
+        transaction.commit();
+    }
+    TQkSearchFm fm;
+    fm.show();
+    QCOMPARE(fm.windowTitle(), QStringLiteral("期刊管理"));
+    QVERIFY_INPUTS_LABELLED(&fm);
+    QVERIFY(!fm.isMaximized());
+    QCOMPARE(fm.grid->rowCount(), 510);
+    QStringList offered;
+    for (int i = 0; i < fm.ComboBox1->count(); ++i)
+        offered.append(fm.ComboBox1->itemText(i));
+    QCOMPARE(offered, (QStringList{"编号", "条形码", "名称", "存放位置"}));
+    QVERIFY(!fm.findChild<QLabel *>(QStringLiteral("Label2")));
+    search(fm, QStringLiteral("编号"), QStringLiteral("Q51"), false);
+    QCOMPARE(listed(*fm.grid, QStringLiteral("编号")), (QStringList{"Q51", "Q510"}));
+    button(fm, "ToolButton6")->click();
+    auto *preview = platform_->lastWindow<TReportPreviewFm>();
+    QVERIFY(preview);
+    QCOMPARE(preview->report().reportTemplate().name, QStringLiteral("periodicallist"));
+    QCOMPARE(preview->report().rows().size(), 2);
+    search(fm, QStringLiteral("编号"), QStringLiteral("Q51"), true);
+    button(fm, "ToolButton2")->click();
+    auto *edit = platform_->lastWindow<TQkEditFm>();
+    QVERIFY(edit);
+    QCOMPARE(text(*edit, "DBEdit1"), QStringLiteral("Q51"));
 }
 
 QTEST_MAIN(TstCatalogue)
