@@ -9,7 +9,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <cmath>
 
 namespace {
 
@@ -28,14 +27,28 @@ QStringList names(std::initializer_list<const char *> list)
     return values;
 }
 
-// A whole-table figure as a whole number, halves to even; none for an empty table.
-QString wholeNumber(db::Database &database, const db::Sql &statement)
+qint64 roundHalfEven(db::Money amount)
 {
-    db::Rows rows = database.select(statement);
-    if (!rows.next() || rows.isNull(QStringLiteral("tt")))
+    const std::int64_t raw = amount.raw();
+    std::int64_t units = raw / db::Money::Scale;
+    const std::int64_t rest = raw % db::Money::Scale; // the sign of raw
+    const std::int64_t twice = 2 * (rest < 0 ? -rest : rest);
+    const std::int64_t away = raw < 0 ? -1 : 1;
+    if (twice > db::Money::Scale || (twice == db::Money::Scale && units % 2 != 0))
+        units += away;
+    return units;
+}
+
+// A whole-table figure tt as a whole number, halves to even; a sum over no rows is 0.
+QString wholeNumber(db::Database &database, db::Sql statement, db::ColumnKind kind)
+{
+    const QString tt = QStringLiteral("tt");
+    db::Rows rows = database.select(statement.kind(tt, kind));
+    if (!rows.next() || rows.isNull(tt))
         return QStringLiteral("0");
-    const double value = rows.value(QStringLiteral("tt")).toDouble();
-    return QString::number(static_cast<qint64>(std::nearbyint(value)));
+    if (kind == db::ColumnKind::Money)
+        return QString::number(roundHalfEven(rows.money(tt)));
+    return QString::number(rows.integer(tt));
 }
 
 } // namespace
@@ -108,9 +121,10 @@ TBkSearchFm::TBkSearchFm(QWidget *parent) : CatalogueSearch(QStringLiteral("book
 QString TBkSearchFm::totalsLine() const
 {
     db::Database &db = database();
-    return QStringLiteral("总记录数:") + wholeNumber(db, db::Sql("select count(编号) as tt from 图书"))
-           + QStringLiteral(" 总数量:") + wholeNumber(db, db::Sql("select sum(数量) as tt from 图书"))
-           + QStringLiteral(" 总价格:") + wholeNumber(db, db::Sql("select sum(数量*价格) as tt from 图书"));
+    using K = db::ColumnKind;
+    return QStringLiteral("总记录数:") + wholeNumber(db, db::Sql("select count(编号) as tt from 图书"), K::Integer)
+           + QStringLiteral(" 总数量:") + wholeNumber(db, db::Sql("select sum(数量) as tt from 图书"), K::Integer)
+           + QStringLiteral(" 总价格:") + wholeNumber(db, db::Sql("select sum(数量*价格) as tt from 图书"), K::Money);
 }
 
 void TBkSearchFm::FormShow()
