@@ -7,6 +7,7 @@
 #include "admin/SetDataUt.h"
 #include "admin/SysInfoSetUt.h"
 #include "app/AboutUt.h"
+#include "catalogue/BkRegUt.h"
 #include "catalogue/CatalogueSearch.h"
 #include "catalogue/CatalogueWindows.h"
 #include "circulation/BkBorrowUt.h"
@@ -69,6 +70,7 @@ static const QHash<QString, FunctionWindows::Factory> &factories()
         {QStringLiteral("TQkAddFm"), make<TQkAddFm>},
         {QStringLiteral("TBkSearchFm"), make<TBkSearchFm>},
         {QStringLiteral("TQkSearchFm"), make<TQkSearchFm>},
+        {QStringLiteral("TBkRegFm"), make<TBkRegFm>},
         {QStringLiteral("TBkBorrowFm"), make<TBkBorrowFm>},
         {QStringLiteral("TBkReturnFm"), make<TBkReturnFm>},
         {QStringLiteral("TXuJieFm"), make<TXuJieFm>},

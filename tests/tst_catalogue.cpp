@@ -5,7 +5,9 @@
 #include "TestLibrary.h"
 #include "app/MainUt.h"
 #include "app/Session.h"
+#include "catalogue/BkRegUt.h"
 #include "catalogue/CatalogueSearch.h"
+#include "statistics/AdminLuRuStatUt.h"
 #include "catalogue/CatalogueWindows.h"
 #include "common/ProgramFolder.h"
 #include "components/ReportPreview.h"
@@ -252,6 +254,13 @@ private slots:
     void labelsScanBackToTheirBarcodes();
     void periodicalListFieldsAndAll_data() { TestLibrary::addEngineRows(); }
     void periodicalListFieldsAndAll();
+
+    // 资料入库登记信息统计
+    void registerDateBounds_data() { TestLibrary::addEngineRows(); }
+    void registerDateBounds();
+    void registerReversedRangeListsNothing();
+    void registerPrintsTheChosenKind_data() { TestLibrary::addEngineRows(); }
+    void registerPrintsTheChosenKind();
 
 private:
     void useLibrary(TestLibrary &library);
@@ -1089,6 +1098,109 @@ void TstCatalogue::periodicalListFieldsAndAll()
     auto *edit = platform_->lastWindow<TQkEditFm>();
     QVERIFY(edit);
     QCOMPARE(text(*edit, "DBEdit1"), QStringLiteral("Q51"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// 资料入库登记信息统计
+
+namespace {
+
+void addBookTakenIn(db::Database &database, const QString &number, const QVariant &day)
+{
+    database.insert(QStringLiteral("图书"), {{QStringLiteral("编号"), number},
+                                             {QStringLiteral("名称"), QStringLiteral("书") + number},
+                                             {QStringLiteral("数量"), 2},
+                                             {QStringLiteral("价格"), QVariant::fromValue(*Money::parse("10.5"))},
+                                             {QStringLiteral("登记人"), QStringLiteral("管理员甲")},
+                                             {QStringLiteral("入库时间"), day}});
+}
+
+} // namespace
+
+void TstCatalogue::registerDateBounds()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBookTakenIn(database, QStringLiteral("B1"), QDate(2025, 3, 9));
+    addBookTakenIn(database, QStringLiteral("B2"), QDate(2025, 3, 10));
+    addBookTakenIn(database, QStringLiteral("B3"), QDate(2025, 3, 11));
+    addBookTakenIn(database, QStringLiteral("B4"), QDate(2025, 3, 12));
+    addBookTakenIn(database, QStringLiteral("B5"), QVariant(QMetaType(QMetaType::QDate))); // none: never listed
+    addPeriodical(database, QStringLiteral("Q1"), QStringLiteral("读者")); // taken in 2024-01-02
+
+    TBkRegFm fm;
+    fm.show();
+    QCOMPARE(fm.windowTitle(), QStringLiteral("资料入库登记信息统计"));
+    QVERIFY_INPUTS_LABELLED(&fm);
+    QVERIFY(fm.isMaximized());
+    QCOMPARE(fm.DateTimePicker1->date(), QDate(2008, 3, 10));
+    QCOMPARE(fm.DateTimePicker2->date(), QDate(2008, 3, 10));
+    QCOMPARE(fm.GroupBox1->title(), QStringLiteral("图书"));
+    QCOMPARE(fm.DBGrid1->rowCount(), 0); // empty until 统计
+
+    const auto listedNumbers = [&fm] {
+        QStringList values = listed(*fm.DBGrid1, QStringLiteral("编号"));
+        values.sort();
+        return values;
+    };
+    fm.DateTimePicker1->setDate(QDate(2025, 3, 10));
+    fm.DateTimePicker2->setDate(QDate(2025, 3, 11));
+    fm.Button1->click();
+    QCOMPARE(listedNumbers(), (QStringList{"B2", "B3"}));
+    QCOMPARE(fm.DBGrid1->footerText(QStringLiteral("编号")), QStringLiteral("2"));
+    QCOMPARE(fm.DBGrid1->footerText(QStringLiteral("数量")), QStringLiteral("4"));
+    QCOMPARE(fm.DBGrid1->footerValue(QStringLiteral("价格")).value<Money>(), *Money::parse("21"));
+
+    fm.DateTimePicker1->setDate(QDate(2025, 3, 12));
+    fm.DateTimePicker2->setDate(QDate(2025, 3, 12));
+    fm.Button1->click();
+    QCOMPARE(listedNumbers(), QStringList{"B4"});
+
+    fm.DateTimePicker1->setDate(QDate(2000, 1, 1));
+    fm.DateTimePicker2->setDate(QDate(2030, 1, 1));
+    fm.Button1->click();
+    QCOMPARE(listedNumbers(), (QStringList{"B1", "B2", "B3", "B4"}));
+    fm.RadioButton2->click();
+    QCOMPARE(fm.GroupBox1->title(), QStringLiteral("期刊"));
+    fm.Button1->click();
+    QCOMPARE(listedNumbers(), QStringList{"Q1"});
+    QVERIFY(platform_->messages().isEmpty());
+}
+
+void TstCatalogue::registerReversedRangeListsNothing()
+{
+    TestLibrary library;
+    useLibrary(library);
+    addBookTakenIn(library.db(), QStringLiteral("B1"), QDate(2025, 3, 10));
+    TBkRegFm fm;
+    fm.DateTimePicker1->setDate(QDate(2025, 3, 11));
+    fm.DateTimePicker2->setDate(QDate(2025, 3, 9));
+    fm.Button1->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("时间前后逻辑错误!")});
+    QCOMPARE(fm.DBGrid1->rowCount(), 0);
+}
+
+void TstCatalogue::registerPrintsTheChosenKind()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBookTakenIn(database, QStringLiteral("B1"), QDate(2025, 3, 10));
+    TBkRegFm fm;
+    fm.DateTimePicker1->setDate(QDate(2025, 3, 10));
+    fm.DateTimePicker2->setDate(QDate(2025, 3, 10));
+    fm.Button1->click();
+    const auto print = [&] {
+        fm.findChild<QToolButton *>(QStringLiteral("ToolButton1"))->click();
+        auto *preview = platform_->lastWindow<TReportPreviewFm>();
+        return preview ? preview->report().reportTemplate().name : QString();
+    };
+    QCOMPARE(print(), QStringLiteral("bookregister"));
+    fm.RadioButton2->click(); // the periodical layout over the book rows still listed
+    QCOMPARE(print(), QStringLiteral("periodicalregister"));
+    QCOMPARE(platform_->lastWindow<TReportPreviewFm>()->report().rows().size(), 1);
+
+    fm.findChild<QToolButton *>(QStringLiteral("ToolButton4"))->click();
+    QVERIFY(platform_->lastWindow<TAdminLuRuStatFm>());
 }
 
 QTEST_MAIN(TstCatalogue)
