@@ -7,6 +7,7 @@
 #include "app/Session.h"
 #include "catalogue/BkRegUt.h"
 #include "catalogue/CatalogueSearch.h"
+#include "catalogue/InExcelDataUt.h"
 #include "statistics/AdminLuRuStatUt.h"
 #include "catalogue/CatalogueWindows.h"
 #include "common/ProgramFolder.h"
@@ -24,7 +25,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QListWidget>
 #include <QProcess>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QToolBar>
 #include <QToolButton>
@@ -261,6 +264,14 @@ private slots:
     void registerReversedRangeListsNothing();
     void registerPrintsTheChosenKind_data() { TestLibrary::addEngineRows(); }
     void registerPrintsTheChosenKind();
+
+    // Excel导入
+    void importSheet_data();
+    void importSheet();
+    void importTitleOnlySheet();
+    void importAutomaticNumbering_data() { TestLibrary::addEngineRows(); }
+    void importAutomaticNumbering();
+    void importReasonsSaved();
 
 private:
     void useLibrary(TestLibrary &library);
@@ -1201,6 +1212,154 @@ void TstCatalogue::registerPrintsTheChosenKind()
 
     fm.findChild<QToolButton *>(QStringLiteral("ToolButton4"))->click();
     QVERIFY(platform_->lastWindow<TAdminLuRuStatFm>());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Excel导入
+
+namespace {
+
+QStringList listItems(const QListWidget *list)
+{
+    QStringList values;
+    for (int i = 0; i < list->count(); ++i)
+        values.append(list->item(i)->text());
+    return values;
+}
+
+void chooseSheet(RecordingPlatform &platform, TInExcelDataFm &fm, const QString &path)
+{
+    platform.answers.enqueue(path);
+    fm.Button3->click();
+}
+
+} // namespace
+
+void TstCatalogue::importSheet_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("file");
+    const bool pg = TestLibrary::postgresAvailable();
+    for (const char *file : {"books-gbk.csv", "books-utf8.csv"}) {
+        QTest::addRow("sqlite, %s", file) << int(TestLibrary::EngineChoice::SQLite) << QString::fromLatin1(file);
+        if (pg)
+            QTest::addRow("postgresql, %s", file) << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromLatin1(file);
+    }
+}
+
+void TstCatalogue::importSheet()
+{
+    QFETCH(QString, file);
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("OLD1"), QStringLiteral("旧书"));
+    TInExcelDataFm fm;
+    fm.show();
+    QCOMPARE(fm.windowTitle(), QStringLiteral("Excel导入"));
+    QVERIFY_INPUTS_LABELLED(&fm);
+    QVERIFY(!fm.Button6->isEnabled());
+    QCOMPARE(listItems(fm.ListBox2), (QStringList{"编号", "条形码", "名称", "分类", "出版社", "作者", "价格", "ISBN", "数量",
+                                                  "存放位置", "分类号", "简介", "二级分类", "出版时间", "页数", "译者", "版次",
+                                                  "索书号"}));
+    chooseSheet(*platform_, fm, QFINDTESTDATA(QStringLiteral("data/import/") + file));
+    QCOMPARE(fm.Label1->text(), QStringLiteral("9条数据(行数)"));
+    QCOMPARE(fm.Label2->text(), QStringLiteral("20个项目(列数)"));
+    QCOMPARE(fm.ListBox1->count(), 20);
+    QCOMPARE(fm.ListBox1->item(19)->text(), QStringLiteral("来源"));
+    QVERIFY(fm.Button6->isEnabled());
+
+    fm.Button6->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
+    QVERIFY(!fm.Button6->isEnabled());
+    QCOMPARE(fm.Memo1->toPlainText(), QStringLiteral("3,4,5,7,8,9,"));
+    const QStringList reasons = fm.Memo2->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(reasons.size(), 6);
+    const QStringList expected{QStringLiteral("第3行: 编号\"OLD1\"在图书中已存在"),
+                               QStringLiteral("第4行: 价格\"二十元\"不是数字"),
+                               QStringLiteral("第5行: 编号\"B001\"与第2行重复"),
+                               QStringLiteral("第7行: 出版时间\"去年\"不是可识别的日期(如2008-8-8)"),
+                               QStringLiteral("第8行: 缺少编号"),
+                               QStringLiteral("第9行: 缺少名称")};
+    QCOMPARE(reasons, expected);
+    QCOMPARE(fm.ProgressBar1->value(), fm.ProgressBar1->maximum());
+
+    QCOMPARE(numbers(database, "图书"), (QStringList{"B001", "B006", "B010", "OLD1"}));
+    db::Rows r = database.select(db::Sql("select * from 图书 where 编号='B001'"));
+    QVERIFY(r.next());
+    QCOMPARE(r.text(QStringLiteral("名称")), QStringLiteral("红楼梦"));
+    QCOMPARE(r.text(QStringLiteral("简介")), QStringLiteral("《红楼梦》，中国古典四大名著之首，").repeated(60));
+    QCOMPARE(r.money(QStringLiteral("价格")), *Money::parse("25.5"));
+    QCOMPARE(r.integer(QStringLiteral("数量")), 2);
+    QCOMPARE(r.integer(QStringLiteral("页数")), 1600);
+    QCOMPARE(r.date(QStringLiteral("出版时间")), QDate(2008, 8, 8));
+    QCOMPARE(r.text(QStringLiteral("索书号")), QStringLiteral("I242.4"));
+    QCOMPARE(r.text(QStringLiteral("状态")), QStringLiteral("正常"));
+    QCOMPARE(r.integer(QStringLiteral("借出次数")), 0);
+    QVERIFY(r.isNull(QStringLiteral("入库时间")));
+    QVERIFY(r.isNull(QStringLiteral("登记人")));
+    r = database.select(db::Sql("select * from 图书 where 编号='B006'"));
+    QVERIFY(r.next());
+    QCOMPARE(r.text(QStringLiteral("名称")), QStringLiteral("他说\"你好\""));
+    QCOMPARE(r.date(QStringLiteral("出版时间")), QDate(2008, 12, 31));
+    r = database.select(db::Sql("select * from 图书 where 编号='B010'"));
+    QVERIFY(r.next());
+    QCOMPARE(r.integer(QStringLiteral("数量")), 0);
+    QCOMPARE(r.integer(QStringLiteral("页数")), 0);
+    QVERIFY(r.isNull(QStringLiteral("出版时间")));
+
+    fm.Button5->click();
+    QCOMPARE(fm.ListBox1->count(), 0);
+    QVERIFY(fm.Memo1->toPlainText().isEmpty());
+}
+
+void TstCatalogue::importTitleOnlySheet()
+{
+    TestLibrary library;
+    useLibrary(library);
+    TInExcelDataFm fm;
+    chooseSheet(*platform_, fm, QFINDTESTDATA("data/import/titles-only.csv"));
+    QCOMPARE(fm.Label1->text(), QStringLiteral("0条数据(行数)"));
+    QCOMPARE(fm.ListBox1->count(), 20);
+    fm.Button6->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
+    QCOMPARE(rowCount(library.db(), "图书"), 0);
+    QVERIFY(fm.Memo1->toPlainText().isEmpty());
+
+    platform_->answers.enqueue(QVariant()); // a cancelled choice changes nothing
+    fm.Button3->click();
+    QVERIFY(!fm.Button6->isEnabled());
+}
+
+void TstCatalogue::importAutomaticNumbering()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("5"), QStringLiteral("旧书"));
+    TInExcelDataFm fm;
+    fm.CheckBox1->setChecked(true);
+    chooseSheet(*platform_, fm, QFINDTESTDATA("data/import/books-gbk.csv"));
+    fm.Button6->click();
+    // Column A is ignored: lines 2 … 10 are numbered 2 … 10; 5 is in the library already.
+    QCOMPARE(fm.Memo1->toPlainText(), QStringLiteral("4,5,7,9,"));
+    QCOMPARE(numbers(database, "图书"), (QStringList{"10", "2", "3", "5", "6", "8"}));
+}
+
+void TstCatalogue::importReasonsSaved()
+{
+    TestLibrary library;
+    useLibrary(library);
+    TInExcelDataFm fm;
+    chooseSheet(*platform_, fm, QFINDTESTDATA("data/import/books-utf8.csv"));
+    fm.Button6->click();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("failed.txt"));
+    platform_->answers.enqueue(path);
+    fm.Button7->click();
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(saved.readAll());
+    QVERIFY2(text.contains(QStringLiteral("第4行: 价格\"二十元\"不是数字")), qPrintable(text));
+    QCOMPARE(text.count(QLatin1Char('\n')), 5); // the five failed lines of a library without OLD1
 }
 
 QTEST_MAIN(TstCatalogue)
