@@ -8,6 +8,9 @@
 #include "admin/SetDataUt.h"
 #include "admin/SysInfoSetUt.h"
 #include "app/AboutUt.h"
+#include "catalogue/BkRegUt.h"
+#include "catalogue/CatalogueSearch.h"
+#include "catalogue/CatalogueWindows.h"
 #include "circulation/BkBorrowUt.h"
 #include "circulation/BkJySearchUt.h"
 #include "circulation/BkReturnUt.h"
@@ -65,6 +68,11 @@ static const QHash<QString, FunctionWindows::Factory> &factories()
         {QStringLiteral("TMoneyKindFm"), make<TMoneyKindFm>},
         {QStringLiteral("TRdAddFm"), make<TRdAddFm>},
         {QStringLiteral("TRdSearchFm"), make<TRdSearchFm>},
+        {QStringLiteral("TBkAddFm"), make<TBkAddFm>},
+        {QStringLiteral("TQkAddFm"), make<TQkAddFm>},
+        {QStringLiteral("TBkSearchFm"), make<TBkSearchFm>},
+        {QStringLiteral("TQkSearchFm"), make<TQkSearchFm>},
+        {QStringLiteral("TBkRegFm"), make<TBkRegFm>},
         {QStringLiteral("TBkBorrowFm"), make<TBkBorrowFm>},
         {QStringLiteral("TBkReturnFm"), make<TBkReturnFm>},
         {QStringLiteral("TXuJieFm"), make<TXuJieFm>},

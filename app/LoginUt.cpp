@@ -3,6 +3,7 @@
 #include "admin/SetDataUt.h"
 #include "app/IniFile.h"
 #include "app/MainUt.h"
+#include "catalogue/InExcelDataUt.h"
 #include "common/ProgramFolder.h"
 #include "app/Session.h"
 #include "common/ErrorDisplay.h"
@@ -216,6 +217,8 @@ void TLoginFm::Button1Click()
     if (!mainFm_) {
         mainFm_ = std::make_unique<TMainFm>();
         connect(mainFm_.get(), &TMainFm::closed, this, [this] { endProgram(); });
+        // Made with the main window and only hidden when closed: the chosen file stays.
+        mainFm_->setImportWindow(new TInExcelDataFm(mainFm_.get()));
     }
     mainFm_->setWindowModality(Qt::ApplicationModal);
     mainFm_->showMaximized();

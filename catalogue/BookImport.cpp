@@ -1,0 +1,223 @@
+#include "catalogue/BookImport.h"
+
+#include "db/Database.h"
+#include "db/DbError.h"
+#include "db/Money.h"
+#include "db/Transaction.h"
+
+#include <QDate>
+#include <QFile>
+#include <QHash>
+#include <QStringDecoder>
+#include <stdexcept>
+
+namespace {
+
+QString decodeSheetText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) {
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        return text;
+    }
+    QStringDecoder gbk("GB18030");
+    if (!gbk.isValid())
+        throw std::runtime_error("文件不是UTF-8编码, 本系统也无法读取GBK编码。");
+    return gbk.decode(bytes);
+}
+
+QList<QStringList> parseCsv(const QString &text)
+{
+    QList<QStringList> lines;
+    QStringList line;
+    QString cell;
+    bool quoted = false;
+    bool lineHasContent = false;
+    const auto endCell = [&] {
+        line.append(cell);
+        cell.clear();
+    };
+    const auto endLine = [&] {
+        endCell();
+        lines.append(line);
+        line.clear();
+        lineHasContent = false;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+                    cell.append(c);
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                cell.append(c);
+            }
+            continue;
+        }
+        if (c == QLatin1Char('"')) {
+            quoted = true;
+            lineHasContent = true;
+        } else if (c == QLatin1Char(',')) {
+            endCell();
+            lineHasContent = true;
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            endLine();
+        } else {
+            cell.append(c);
+            lineHasContent = true;
+        }
+    }
+    if (lineHasContent || !cell.isEmpty() || !line.isEmpty())
+        endLine();
+    return lines;
+}
+
+struct ImportColumn {
+    const char *name;   // the name list B shows
+    const char *column; // the column of 图书
+};
+
+const ImportColumn Columns[] = {
+    {"编号", "编号"},       {"条形码", "条形码"}, {"名称", "名称"},     {"分类", "分类"},
+    {"出版社", "出版社"},   {"作者", "作者"},     {"价格", "价格"},     {"ISBN", "ISBN"},
+    {"数量", "数量"},       {"存放位置", "存放位置"}, {"分类号", "分类号"}, {"简介", "简介"},
+    {"二级分类", "二级分类"}, {"出版时间", "出版时间"}, {"页数", "页数"}, {"译者", "译者"},
+    {"版次", "版次"},       {"索书号", "索书号"},
+};
+constexpr int ColumnCount = int(std::size(Columns));
+
+// The dates a sheet writes: 2008-8-8, 2008/8/8, 2008.8.8, with or without leading zeros.
+QDate sheetDate(const QString &text)
+{
+    for (const char *format : {"yyyy-M-d", "yyyy/M/d", "yyyy.M.d", "yyyy-MM-dd"}) {
+        const QDate date = QDate::fromString(text.trimmed(), QLatin1String(format));
+        if (date.isValid())
+            return date;
+    }
+    return {};
+}
+
+class LineRefused : public std::runtime_error {
+public:
+    explicit LineRefused(const QString &reason) : std::runtime_error("line refused"), reason(reason) {}
+    QString reason;
+};
+
+// The row of one data line, each value typed by its column; a value its column cannot take
+// refuses the line.
+db::Fields lineFields(const QStringList &cells, const QString &number)
+{
+    db::Fields fields;
+    fields.reserve(ColumnCount + 2);
+    for (int k = 0; k < ColumnCount; ++k) {
+        const QString column = QString::fromUtf8(Columns[k].column);
+        const QString value = k == 0 ? number : cells.value(k);
+        if (column == QStringLiteral("价格")) {
+            if (value.trimmed().isEmpty())
+                continue; // the column's default
+            const std::optional<db::Money> price = db::Money::parse(value);
+            if (!price)
+                throw LineRefused(QStringLiteral("价格\"%1\"不是数字").arg(value));
+            fields.append({column, QVariant::fromValue(*price)});
+        } else if (column == QStringLiteral("数量") || column == QStringLiteral("页数")) {
+            if (value.trimmed().isEmpty()) {
+                if (column == QStringLiteral("页数"))
+                    fields.append({column, 0});
+                continue;
+            }
+            bool ok = false;
+            const int n = value.trimmed().toInt(&ok);
+            if (!ok)
+                throw LineRefused(QStringLiteral("%1\"%2\"不是整数").arg(column, value));
+            fields.append({column, n});
+        } else if (column == QStringLiteral("出版时间")) {
+            if (value.trimmed().isEmpty())
+                continue;
+            const QDate date = sheetDate(value);
+            if (!date.isValid())
+                throw LineRefused(QStringLiteral("出版时间\"%1\"不是可识别的日期(如2008-8-8)").arg(value));
+            fields.append({column, date});
+        } else {
+            fields.append({column, value});
+        }
+    }
+    fields.append({QStringLiteral("借出次数"), 0});
+    fields.append({QStringLiteral("状态"), QStringLiteral("正常")});
+    return fields;
+}
+
+bool numberStored(db::Database &database, const QString &number)
+{
+    db::Rows rows = database.select(db::Sql("select count(*) as n from 图书 where 编号=") + db::Sql::text(number));
+    return rows.next() && rows.integer(QStringLiteral("n")) > 0;
+}
+
+} // namespace
+
+SheetLines readCsvSheet(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(QStringLiteral("无法打开文件 %1: %2").arg(path, file.errorString()).toStdString());
+    SheetLines sheet;
+    sheet.lines = parseCsv(decodeSheetText(file.readAll()));
+    for (const QStringList &line : sheet.lines)
+        sheet.columns = std::max(sheet.columns, int(line.size()));
+    return sheet;
+}
+
+QStringList importColumns()
+{
+    QStringList names;
+    for (const ImportColumn &c : Columns)
+        names.append(QString::fromUtf8(c.name));
+    return names;
+}
+
+ImportResult importBooks(db::Database &database, const SheetLines &sheet, bool autoNumber,
+                         const std::function<void(int line)> &progress)
+{
+    ImportResult result;
+    QHash<QString, int> imported; // 编号 -> the line that stored it
+    db::Transaction transaction(database);
+    for (qsizetype i = 1; i < sheet.lines.size(); ++i) {
+        const int line = int(i) + 1;
+        if (progress)
+            progress(line);
+        const QStringList &cells = sheet.lines.at(i);
+        const QString number = autoNumber ? QString::number(line) : cells.value(0);
+        try {
+            if (number.trimmed().isEmpty())
+                throw LineRefused(QStringLiteral("缺少编号"));
+            if (cells.value(2).trimmed().isEmpty())
+                throw LineRefused(QStringLiteral("缺少名称"));
+            if (const int earlier = imported.value(number); earlier > 0)
+                throw LineRefused(QStringLiteral("编号\"%1\"与第%2行重复").arg(number).arg(earlier));
+            const db::Fields fields = lineFields(cells, number);
+            db::Savepoint savepoint(database);
+            try {
+                database.insert(QStringLiteral("图书"), fields);
+            } catch (const db::DbError &e) {
+                throw LineRefused(QStringLiteral("数据库拒绝: %1").arg(e.text()));
+            }
+            savepoint.release();
+            imported.insert(number, line);
+            ++result.imported;
+        } catch (const LineRefused &refused) {
+            QString reason = refused.reason;
+            if (reason.startsWith(QStringLiteral("数据库拒绝")) && numberStored(database, number))
+                reason = QStringLiteral("编号\"%1\"在图书中已存在").arg(number);
+            result.failures.append({line, reason});
+        }
+    }
+    transaction.commit();
+    return result;
+}

@@ -1,0 +1,418 @@
+#include "catalogue/CatalogueForm.h"
+
+#include "app/Session.h"
+#include "common/ErrorDisplay.h"
+#include "common/LookupList.h"
+#include "common/Pinyin.h"
+#include "common/Platform.h"
+#include "db/DbError.h"
+#include "db/Money.h"
+#include "db/Schema.h"
+#include "readers/ReaderForm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace {
+
+// A date box shows an empty date as its blank lowest value.
+const QDate NoDate(1900, 1, 1);
+
+class ClickFilter : public QObject {
+public:
+    ClickFilter(QObject *parent, std::function<void()> action) : QObject(parent), action_(std::move(action)) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease)
+            guarded(action_)();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> action_;
+};
+
+QWidget *makeControl(QWidget *parent, const CatalogueField &f, bool dateBox)
+{
+    QWidget *w = nullptr;
+    switch (f.kind) {
+    case CatalogueField::Kind::List:
+        w = readerComboBox(parent, f.name);
+        break;
+    case CatalogueField::Kind::Memo:
+        w = readerMemo(parent, f.name);
+        break;
+    case CatalogueField::Kind::Date:
+        if (dateBox) {
+            auto *date = readerDateEdit(parent, f.name);
+            date->setMinimumDate(NoDate);
+            date->setSpecialValueText(QStringLiteral(" "));
+            w = date;
+            break;
+        }
+        [[fallthrough]];
+    case CatalogueField::Kind::Line: {
+        auto *edit = readerLineEdit(parent, f.name);
+        if (f.filter != CatalogueField::Filter::None) {
+            const QString pattern = f.filter == CatalogueField::Filter::Digits ? QStringLiteral("[0-9]*")
+                                                                              : QStringLiteral("[0-9.]*");
+            edit->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), edit));
+        }
+        w = edit;
+        break;
+    }
+    }
+    w->setEnabled(f.enabled);
+    return w;
+}
+
+QString shownText(const QWidget *control)
+{
+    if (auto *edit = qobject_cast<const QLineEdit *>(control))
+        return edit->text();
+    if (auto *box = qobject_cast<const QComboBox *>(control))
+        return box->currentText();
+    if (auto *memo = qobject_cast<const QPlainTextEdit *>(control))
+        return memo->toPlainText();
+    if (auto *date = qobject_cast<const QDateEdit *>(control))
+        return date->date() == NoDate ? QString() : date->date().toString(Qt::ISODate);
+    return {};
+}
+
+void showText(QWidget *control, const QString &text)
+{
+    if (auto *edit = qobject_cast<QLineEdit *>(control))
+        edit->setText(text);
+    else if (auto *box = qobject_cast<QComboBox *>(control))
+        box->setCurrentText(text);
+    else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
+        memo->setPlainText(text);
+    else if (auto *date = qobject_cast<QDateEdit *>(control)) {
+        const QDate d = QDate::fromString(text, Qt::ISODate);
+        date->setDate(d.isValid() ? d : NoDate);
+    }
+}
+
+// The fields in two even columns beside each other, the captions of required ones in bold.
+QHBoxLayout *formColumns(QWidget *window, const QList<CatalogueField> &fields, const QList<QWidget *> &controls)
+{
+    auto *left = new QFormLayout;
+    auto *right = new QFormLayout;
+    const qsizetype half = (fields.size() + 1) / 2;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const QString caption = QString::fromUtf8(fields.at(i).caption);
+        QLabel *label = fields.at(i).bold ? requiredLabel(caption, window) : new QLabel(caption, window);
+        (i < half ? left : right)->addRow(label, controls.at(i));
+    }
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addSpacing(16);
+    columns->addLayout(right, 1);
+    return columns;
+}
+
+void fillLists(db::Database &database, const QWidget *window, const QList<CatalogueField> &fields,
+               const QStringList &order)
+{
+    for (const QString &name : order) {
+        for (const CatalogueField &f : fields) {
+            if (QString::fromLatin1(f.name) != name)
+                continue;
+            // The list is emptied; the text the reset put there stands.
+            auto *box = window->findChild<QComboBox *>(name);
+            const QString text = box->currentText();
+            box->clear();
+            box->setCurrentText(text);
+            fillLookupList(box, database, QString::fromUtf8(f.listTable), QString::fromUtf8(f.listColumn));
+        }
+    }
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+QVariant catalogueValue(const QString &caption, const QString &column, const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    const auto refuse = [&](const QString &what) {
+        return db::DbError(QStringLiteral("%1: \"%2\" 不是%3。").arg(caption, text, what));
+    };
+    switch (db::columnKind(column)) {
+    case db::ColumnKind::Integer: {
+        if (trimmed.isEmpty())
+            return QVariant(QMetaType(QMetaType::Int));
+        bool ok = false;
+        const int n = trimmed.toInt(&ok);
+        if (!ok)
+            throw refuse(QStringLiteral("有效的整数"));
+        return n;
+    }
+    case db::ColumnKind::Money: {
+        const std::optional<db::Money> money = db::Money::parse(trimmed);
+        if (!money)
+            throw refuse(QStringLiteral("有效的金额"));
+        return QVariant::fromValue(*money);
+    }
+    case db::ColumnKind::Date: {
+        if (trimmed.isEmpty())
+            return QVariant(QMetaType(QMetaType::QDate));
+        const QDate date = QDate::fromString(trimmed, Qt::ISODate);
+        if (!date.isValid())
+            throw refuse(QStringLiteral("有效的日期(年-月-日)"));
+        return date;
+    }
+    default:
+        return trimmed;
+    }
+}
+
+void onClick(QLineEdit *edit, std::function<void()> action)
+{
+    edit->installEventFilter(new ClickFilter(edit, std::move(action)));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+CatalogueIntake::CatalogueIntake(IntakeConfig config, QWidget *parent) : LibraryWindow(parent), config_(std::move(config))
+{
+    setObjectName(config_.objectName);
+    setWindowTitle(config_.title);
+
+    QList<QWidget *> controls;
+    for (const CatalogueField &f : config_.fields)
+        controls.append(makeControl(this, f, true));
+    Button1 = button(this, "Button1", QStringLiteral("保存"));
+    Button2 = button(this, "Button2", config_.closeCaption);
+    CheckBox1 = new QCheckBox(QStringLiteral("保存后清空数据"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setChecked(true);
+
+    auto *fields = formColumns(this, config_.fields, controls);
+    side_ = new QVBoxLayout;
+    fields->addLayout(side_);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(CheckBox1);
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    setTabOrderOf(controls + QList<QWidget *>{Button1, Button2, CheckBox1});
+
+    if (auto *date = findChild<QDateEdit *>(QStringLiteral("DateTimePicker1")))
+        date->setDate(config_.publishedAtStart);
+    connect(lineEdit(config_.titleBox), &QLineEdit::textChanged, this,
+            [this](const QString &title) { lineEdit(config_.pinyinBox)->setText(PinyinInitials(title)); });
+    connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, guarded([this] { Button2Click(); }));
+}
+
+QWidget *CatalogueIntake::control(const QString &name) const
+{
+    auto *w = findChild<QWidget *>(name);
+    Q_ASSERT_X(w, "CatalogueIntake::control", qPrintable(name));
+    return w;
+}
+
+QLineEdit *CatalogueIntake::lineEdit(const char *name) const
+{
+    return qobject_cast<QLineEdit *>(control(QString::fromLatin1(name)));
+}
+
+QComboBox *CatalogueIntake::comboBox(const char *name) const
+{
+    return qobject_cast<QComboBox *>(control(QString::fromLatin1(name)));
+}
+
+QString CatalogueIntake::typed(const QString &name) const { return shownText(control(name)); }
+
+void CatalogueIntake::FormShow()
+{
+    for (const QString &name : config_.listOrder)
+        showText(control(name), QString());
+    InitialData();
+    fillLists(sharedDb(), this, config_.fields, config_.listOrder);
+}
+
+void CatalogueIntake::InitialData()
+{
+    for (const CatalogueField &f : config_.fields)
+        if (f.reset)
+            showText(control(QString::fromLatin1(f.name)), QString::fromUtf8(f.reset));
+    control(config_.fields.first().name)->setFocus();
+}
+
+// A box counts as filled when its text as typed is not empty.
+bool CatalogueIntake::complete() const
+{
+    for (const QString &name : config_.requiredOrder)
+        if (typed(name).isEmpty())
+            return false;
+    return true;
+}
+
+db::Fields CatalogueIntake::rowFields() const
+{
+    db::Fields fields;
+    for (const CatalogueField &f : config_.fields) {
+        if (!f.column)
+            continue;
+        const QString column = QString::fromUtf8(f.column);
+        fields.append({column, catalogueValue(QString::fromUtf8(f.caption), column, typed(QString::fromLatin1(f.name)))});
+    }
+    fields.append({QStringLiteral("入库时间"), Platform::instance().today()});
+    fields.append({QStringLiteral("借出次数"), 0});
+    fields.append({QStringLiteral("状态"), QStringLiteral("正常")});
+    fields.append({QStringLiteral("登记人"), Session::instance().adminname});
+    return fields;
+}
+
+void CatalogueIntake::Button1Click()
+{
+    Platform &platform = Platform::instance();
+    if (!complete()) {
+        if (config_.beepWhenIncomplete)
+            platform.beep();
+        platform.message(QStringLiteral("字体加重的项目必须填写完整!"));
+        return;
+    }
+    try {
+        sharedDb().insert(config_.table, rowFields());
+    } catch (const db::DbError &e) {
+        // The database's reason (a number already there) or a value its column cannot take;
+        // the boxes stay for correction.
+        platform.message(e.text());
+        return;
+    }
+    platform.message(config_.savedMessage);
+    if (CheckBox1->isChecked())
+        InitialData();
+    afterSave();
+}
+
+void CatalogueIntake::Button2Click() { close(); }
+
+// ---------------------------------------------------------------------------------------------
+
+CatalogueEdit::CatalogueEdit(db::Database &database, const QVariant &rowId, EditConfig config, QWidget *parent)
+    : LibraryWindow(parent), db_(database), rowId_(rowId), config_(std::move(config))
+{
+    setObjectName(config_.objectName);
+    setWindowTitle(config_.title);
+
+    QList<QWidget *> controls;
+    for (const CatalogueField &f : config_.fields) {
+        controls.append(makeControl(this, f, f.kind == CatalogueField::Kind::Date));
+        bindings_.append({f, {}});
+    }
+    Button1 = button(this, "Button1", QStringLiteral("保存"));
+    Button2 = button(this, "Button2", QStringLiteral("取消"));
+
+    buttons_ = new QHBoxLayout;
+    buttons_->addStretch();
+    buttons_->addWidget(Button1);
+    buttons_->addWidget(Button2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(formColumns(this, config_.fields, controls));
+    layout->addLayout(buttons_);
+    setTabOrderOf(controls + QList<QWidget *>{Button1, Button2});
+
+    connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, guarded([this] { Button2Click(); }));
+
+    fillLists(db_, this, config_.fields, config_.listOrder);
+    loadRow();
+    // After the row is shown: showing the stored title keeps the stored initials.
+    connect(lineEdit(config_.titleBox), &QLineEdit::textChanged, this,
+            [this](const QString &title) { lineEdit(config_.pinyinBox)->setText(PinyinInitials(title)); });
+}
+
+QWidget *CatalogueEdit::control(const QString &name) const
+{
+    auto *w = findChild<QWidget *>(name);
+    Q_ASSERT_X(w, "CatalogueEdit::control", qPrintable(name));
+    return w;
+}
+
+QLineEdit *CatalogueEdit::lineEdit(const char *name) const
+{
+    return qobject_cast<QLineEdit *>(control(QString::fromLatin1(name)));
+}
+
+void CatalogueEdit::loadRow()
+{
+    db::Rows row = db_.select(db::Sql("select * from ") + db::Sql::identifier(config_.table) + " where "
+                              + db::Sql::fixed(db_.rowIdentity(config_.table)) + "=" + db::Sql::value(rowId_));
+    if (!row.next())
+        throw db::DbError(QStringLiteral("这一条已不在%1中(可能已被删除), 请刷新列表。").arg(config_.table));
+    for (Binding &b : bindings_) {
+        const QString column = QString::fromUtf8(b.field.column);
+        QString text;
+        switch (db::columnKind(column)) {
+        case db::ColumnKind::Date: {
+            const QDate date = row.date(column);
+            text = date.isValid() ? date.toString(Qt::ISODate) : QString();
+            break;
+        }
+        case db::ColumnKind::Money:
+            text = row.isNull(column) ? QString() : row.money(column).toString(2);
+            break;
+        default:
+            text = row.text(column);
+        }
+        QWidget *c = control(QString::fromLatin1(b.field.name));
+        showText(c, text);
+        b.loaded = shownText(c);
+    }
+}
+
+db::Fields CatalogueEdit::changedFields() const
+{
+    db::Fields fields;
+    for (const Binding &b : bindings_) {
+        const QString shown = shownText(control(QString::fromLatin1(b.field.name)));
+        if (shown == b.loaded)
+            continue;
+        const QString column = QString::fromUtf8(b.field.column);
+        fields.append({column, catalogueValue(QString::fromUtf8(b.field.caption), column, shown)});
+    }
+    return fields;
+}
+
+void CatalogueEdit::Button1Click()
+{
+    try {
+        const db::Fields fields = changedFields();
+        if (!fields.isEmpty())
+            db_.updateRow(config_.table, rowId_, fields);
+    } catch (const db::DbError &e) {
+        // The row stays in editing: the user corrects it or cancels.
+        Platform::instance().message(e.text());
+        return;
+    }
+    if (!config_.savedMessage.isEmpty())
+        Platform::instance().message(config_.savedMessage);
+    if (saved)
+        saved();
+    close();
+}
+
+void CatalogueEdit::Button2Click() { close(); }

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "catalogue/CatalogueForm.h"
+
+class QGroupBox;
+
+// 添加图书: fast serial entry of books; after a save the number stays for the next one, and the
+// number can count on from a prefix and a zero-padded start value.
+class TBkAddFm : public CatalogueIntake {
+    Q_OBJECT
+public:
+    explicit TBkAddFm(QWidget *parent = nullptr);
+
+    QLineEdit *Edit1;      // 图书编号
+    QLineEdit *Edit12;     // 电子文档
+    QCheckBox *CheckBox2;  // 自动编号
+    QGroupBox *GroupBox2;  // 自动编号
+    QLineEdit *Edit14;     // 前缀
+    QLineEdit *Edit15;     // 起始值
+    QPushButton *Button3;  // 确定
+
+    void FormShow() override;
+    void CheckBox2Click();
+    void Button3Click();
+    void Edit12Click();
+
+protected:
+    db::Fields rowFields() const override;
+    void afterSave() override;
+
+private:
+    int next_ = 1;
+    QString prefix_;
+    int width_ = 0;
+};
+
+// 图书编辑: the current book of the book list, in place.
+class TBkEditFm : public CatalogueEdit {
+    Q_OBJECT
+public:
+    TBkEditFm(db::Database &database, const QVariant &rowId, QWidget *parent = nullptr);
+
+    QPushButton *Button3;  // Run
+    void DBEdit13Click();
+    void Button3Click();
+};
+
+// 添加期刊: the periodical counterpart of book intake, without numbering or document.
+class TQkAddFm : public CatalogueIntake {
+    Q_OBJECT
+public:
+    explicit TQkAddFm(QWidget *parent = nullptr);
+};
+
+// 期刊编辑: the current periodical of the periodical list, in place.
+class TQkEditFm : public CatalogueEdit {
+    Q_OBJECT
+public:
+    TQkEditFm(db::Database &database, const QVariant &rowId, QWidget *parent = nullptr);
+};
