@@ -51,7 +51,7 @@ QStringList refusedConstructs(const QString &text)
                          QRegularExpression(QString::fromUtf8(pattern), QRegularExpression::CaseInsensitiveOption)});
         };
         add("limit", "\\blimit\\s+\\d");
-        add("offset without fetch", "\\boffset\\s+\\d+(?!\\s+rows)");
+        add("offset without fetch", "\\boffset\\s+\\d++(?!\\s+rows)");
         add("ilike", "\\bilike\\b");
         add("returning", "\\breturning\\b");
         add("nulls first/last", "\\bnulls\\s+(first|last)\\b");
@@ -316,6 +316,8 @@ void TstDialect::refusedConstructsAreFound_data()
     QTest::addColumn<QString>("found");
     QTest::newRow("clean") << "select top 5 名称 from 图书 where 名称 like ? order by 名称 offset 0 rows fetch next 5 rows only" << "";
     QTest::newRow("literal holds anything") << "select * from 图书 where 名称='limit 5 || true'" << "";
+    QTest::newRow("page further on") << "select * from 图书 order by 名称 offset 400 rows fetch next 100 rows only" << "";
+    QTest::newRow("offset alone") << "select * from 图书 order by 名称 offset 400" << "offset without fetch";
     QTest::newRow("limit") << "select * from 图书 limit 5" << "limit";
     QTest::newRow("ilike") << "select * from 图书 where 名称 ilike ?" << "ilike";
     QTest::newRow("concatenation") << "select 名称 || 作者 from 图书" << "|| concatenation";
