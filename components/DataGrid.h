@@ -56,6 +56,9 @@ public:
     void refresh();
     void clear();
     bool isOpen() const;
+    // The window's query and key table as open() was given them.
+    const db::Sql &statement() const { return select_; }
+    const QString &keyTable() const { return keyTable_; }
     // The connection of the open query; nullptr before open().
     db::Database *database() const { return db_; }
 

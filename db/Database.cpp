@@ -232,9 +232,16 @@ static Prepared prepared(const Sql &statement, const Driver &driver)
     return out;
 }
 
+QString Database::preparedText(const Sql &statement, const Driver &driver)
+{
+    return prepared(statement, driver).text;
+}
+
 QSqlQuery Database::prepare(const Sql &statement, bool forwardOnly)
 {
     checkIdentifiers(statement);
+    if (observer_)
+        observer_(statement);
     beforeStatement();
     const Prepared p = prepared(statement, *driver_);
     QSqlQuery query(handle());
@@ -288,6 +295,15 @@ static QString joined(const Fields &fields, const QString &suffix)
     return parts.join(QStringLiteral(","));
 }
 
+// The insert as a statement of values, for the observer.
+static Sql insertStatement(const QString &table, const Fields &fields)
+{
+    Sql statement = Sql::fixed(QStringLiteral("insert into %1 (%2) values (").arg(table, joined(fields, {})));
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        statement += Sql::fixed(i ? QStringLiteral(",") : QString()) + Sql::value(fieldValue(fields[i].first, fields[i].second));
+    return statement + ")";
+}
+
 QVariant Database::insert(const QString &table, const Fields &fields, const QString &returning)
 {
     QStringList marks;
@@ -297,6 +313,8 @@ QVariant Database::insert(const QString &table, const Fields &fields, const QStr
                        .arg(table, joined(fields, {}), marks.join(QLatin1Char(',')));
     if (!returning.isEmpty())
         text = driver_->insertReturning(text, returning);
+    if (observer_)
+        observer_(insertStatement(table, fields));
     beforeStatement();
     QSqlQuery query(handle());
     query.setForwardOnly(true);

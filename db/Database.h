@@ -12,6 +12,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -92,6 +93,13 @@ public:
     void close();
     void reopen();
 
+    // Called with every statement before it runs (selects, writes, the grids' pages, inserts);
+    // for a test that renders them in another engine's dialect. Empty: nothing is called.
+    using StatementObserver = std::function<void(const Sql &statement)>;
+    void setStatementObserver(StatementObserver observer) { observer_ = std::move(observer); }
+    // The text a driver prepares for the statement: its dialect, "?" for every value, the row limit.
+    static QString preparedText(const Sql &statement, const Driver &driver);
+
     // A prepared, bound query for the statement (used by components that page a result).
     QSqlQuery prepare(const Sql &statement, bool forwardOnly = true);
     void run(QSqlQuery &query, const QString &what);
@@ -126,6 +134,7 @@ private:
     int transactionDepth_ = 0;
     bool spoiled_ = false; // a nested Transaction ended without commit
     int savepoints_ = 0;
+    StatementObserver observer_;
 };
 
 // The text of a failed query for the general error display.
