@@ -193,9 +193,12 @@ private slots:
     void init();
     void cleanup();
 
+    void observerSeesEveryStatementAndCostsNothingUnset_data() { TestLibrary::addEngineRows(); }
     void observerSeesEveryStatementAndCostsNothingUnset();
     void knownTextsInSqlServersDialect();
+    void everyWindowsStatementsAreSqlServerTexts_data() { TestLibrary::addEngineRows(); }
     void everyWindowsStatementsAreSqlServerTexts();
+    void theDesksWritesAreSqlServerTexts_data() { TestLibrary::addEngineRows(); }
     void theDesksWritesAreSqlServerTexts();
     void refusedConstructsAreFound_data();
     void refusedConstructsAreFound();
@@ -226,8 +229,8 @@ void TstDialect::cleanup()
 
 void TstDialect::observerSeesEveryStatementAndCostsNothingUnset()
 {
-    TestLibrary library;
-    db::Database &database = library.db();
+    LIBRARY_FOR_ENGINE();
+    Session::instance().DatabaseKind = library.kind();
     database.exec("delete from 图书 where 编号='x'"); // runs without an observer
     QStringList seen;
     database.setStatementObserver([&seen](const Sql &s) { seen.append(s.displayText(QStringLiteral("s"))); });
@@ -267,8 +270,8 @@ void TstDialect::knownTextsInSqlServersDialect()
 
 void TstDialect::theDesksWritesAreSqlServerTexts()
 {
-    TestLibrary library;
-    db::Database &database = library.db();
+    LIBRARY_FOR_ENGINE();
+    Session::instance().DatabaseKind = library.kind();
     fixture::openSession(database, library.kind());
     fixture::addKind(database, QStringLiteral("普通"), 30, 5);
     fixture::addReader(database, {QStringLiteral("R1"), QStringLiteral("张三"), QStringLiteral("普通"), {}, fixture::money("10")});
@@ -382,7 +385,9 @@ QList<Walked> TstDialect::walkWindows(TestLibrary &library, QStringList &problem
 
 void TstDialect::everyWindowsStatementsAreSqlServerTexts()
 {
-    TestLibrary library;
+    LIBRARY_FOR_ENGINE();
+    Q_UNUSED(database);
+    Session::instance().DatabaseKind = library.kind();
     QStringList problems;
     const QList<Walked> walked = walkWindows(library, problems);
     QVERIFY2(walked.size() > 20, qPrintable(QString::number(walked.size())));
