@@ -144,6 +144,27 @@ ConnectionSpec parseConnectionText(const QString &text, const QString &programFo
     return spec;
 }
 
+ConnectionSpec connectionSpecOf(const QString &target)
+{
+    const QString text = target.contains(QLatin1Char('='))
+        ? target
+        : QStringLiteral("Provider=SQLite;Data Source=") + QDir::current().absoluteFilePath(target);
+    return parseConnectionText(text, QDir::currentPath());
+}
+
+QString kindOfEngine(Engine engine)
+{
+    switch (engine) {
+    case Engine::SQLite:
+        return QStringLiteral("a");
+    case Engine::SqlServer:
+        return QStringLiteral("s");
+    case Engine::PostgreSQL:
+        return QStringLiteral("p");
+    }
+    return {};
+}
+
 // ODBC values that hold ; { or } go between braces, a } inside doubled.
 static QString odbcValue(const QString &value)
 {

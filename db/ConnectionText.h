@@ -40,6 +40,13 @@ QString connectionText(const QList<QPair<QString, QString>> &pairs);
 // provider.
 ConnectionSpec parseConnectionText(const QString &text, const QString &programFolder);
 
+// The library a command-line tool is given: a database file (relative to the working folder), or a
+// connection text (anything holding "=").
+ConnectionSpec connectionSpecOf(const QString &target);
+
+// The DatabaseKind whose dialect an engine's display texts use: "a" for the embedded file, "s", "p".
+QString kindOfEngine(Engine engine);
+
 // The ODBC connection string (FreeTDS) for a SQL Server spec.
 QString odbcConnectString(const ConnectionSpec &spec);
 

@@ -331,11 +331,8 @@ int main(int argc, char **argv)
     RecordingPlatform &platform = RecordingPlatform::install();
     platform.clock = QDateTime::currentDateTime();
     try {
-        const QString text = target.contains(QLatin1Char('='))
-            ? target
-            : QStringLiteral("Provider=SQLite;Data Source=") + QDir::current().absoluteFilePath(target);
-        const db::ConnectionSpec spec = db::parseConnectionText(text, QDir::currentPath());
-        db::Database database(spec, spec.engine == db::Engine::SQLite ? QStringLiteral("a") : QStringLiteral("p"));
+        const db::ConnectionSpec spec = db::connectionSpecOf(target);
+        db::Database database(spec, db::kindOfEngine(spec.engine));
         Session &session = Session::instance();
         session.database = &database;
         session.DatabaseKind = database.kind();

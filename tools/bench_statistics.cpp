@@ -120,13 +120,6 @@ void report(db::Database &database, const Case &c, int repeats)
     std::fflush(stdout);
 }
 
-QString kindOf(db::Engine engine)
-{
-    return engine == db::Engine::PostgreSQL ? QStringLiteral("p")
-         : engine == db::Engine::SqlServer  ? QStringLiteral("s")
-                                            : QStringLiteral("a");
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -143,11 +136,8 @@ int main(int argc, char **argv)
     Platform::install(std::make_unique<QuietPlatform>());
     try {
         const QString target = args.first();
-        const QString text = target.contains(QLatin1Char('='))
-            ? target
-            : QStringLiteral("Provider=SQLite;Data Source=") + QDir::current().absoluteFilePath(target);
-        const db::ConnectionSpec spec = db::parseConnectionText(text, QDir::currentPath());
-        db::Database database(spec, kindOf(spec.engine));
+        const db::ConnectionSpec spec = db::connectionSpecOf(target);
+        db::Database database(spec, db::kindOfEngine(spec.engine));
         Session::instance().database = &database;
         Session::instance().DatabaseKind = database.kind();
 

@@ -50,27 +50,6 @@ std::optional<Arguments> parseArguments(const QStringList &args)
     return parsed;
 }
 
-db::ConnectionSpec targetSpec(const QString &target)
-{
-    const QString text = target.contains(QLatin1Char('='))
-        ? target
-        : QStringLiteral("Provider=SQLite;Data Source=") + QDir::current().absoluteFilePath(target);
-    return db::parseConnectionText(text, QDir::currentPath());
-}
-
-QString kindOf(db::Engine engine)
-{
-    switch (engine) {
-    case db::Engine::SQLite:
-        return QStringLiteral("a");
-    case db::Engine::SqlServer:
-        return QStringLiteral("s");
-    case db::Engine::PostgreSQL:
-        return QStringLiteral("p");
-    }
-    return {};
-}
-
 // The embedded file is copied by the program; a server's database only by the server's tools,
 // which the administrator confirms having used.
 bool backUp(db::Database &database, const Arguments &args, QTextStream &out, QTextStream &err)
@@ -102,12 +81,12 @@ int main(int argc, char **argv)
         return 2;
     }
     try {
-        const db::ConnectionSpec spec = targetSpec(args->target);
+        const db::ConnectionSpec spec = db::connectionSpecOf(args->target);
         if (spec.engine == db::Engine::SQLite && !QFileInfo::exists(spec.file)) {
             err << "book-check: 找不到数据库文件 " << spec.file << "\n";
             return 3;
         }
-        db::Database database(spec, kindOf(spec.engine));
+        db::Database database(spec, db::kindOfEngine(spec.engine));
         QList<tools::Finding> findings = tools::checkLibrary(database);
         out << tools::findingsText(findings);
         if (!args->exportPath.isEmpty()) {

@@ -8,18 +8,10 @@
 #include <QDir>
 #include <QTextStream>
 
-static db::ConnectionSpec targetSpec(const QString &target)
-{
-    const QString text = target.contains(QLatin1Char('='))
-        ? target
-        : QStringLiteral("Provider=SQLite;Data Source=") + QDir::current().absoluteFilePath(target);
-    return db::parseConnectionText(text, QDir::currentPath());
-}
-
 // An old library exported with mdb-export, one FOLDER/<table>.csv per table.
 static int importCsv(const QString &folder, const QString &target, QTextStream &out)
 {
-    const tools::CsvImportReport report = tools::createFromCsv(folder, targetSpec(target));
+    const tools::CsvImportReport report = tools::createFromCsv(folder, db::connectionSpecOf(target));
     for (const QString &warning : report.warnings)
         out << "warning: " << warning << "\n";
     for (const auto &[table, rows] : report.tables)
@@ -60,7 +52,7 @@ int main(int argc, char **argv)
     }
     try {
         const QString target = args[0];
-        tools::createDatabase(targetSpec(target));
+        tools::createDatabase(db::connectionSpecOf(target));
         out << "created " << target << "\n";
         return 0;
     } catch (const db::DbError &e) {

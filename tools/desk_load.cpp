@@ -87,19 +87,6 @@ std::optional<Arguments> parseArguments(const QStringList &args)
     return parsed;
 }
 
-db::ConnectionSpec targetSpec(const QString &target)
-{
-    const QString text = target.contains(QLatin1Char('='))
-        ? target
-        : QStringLiteral("Provider=SQLite;Data Source=") + QDir::current().absoluteFilePath(target);
-    return db::parseConnectionText(text, QDir::currentPath());
-}
-
-QString kindOf(db::Engine engine)
-{
-    return engine == db::Engine::SQLite ? QStringLiteral("a") : engine == db::Engine::PostgreSQL ? QStringLiteral("p") : QStringLiteral("s");
-}
-
 // --- one desk ------------------------------------------------------------------------------------
 
 class Desk {
@@ -185,9 +172,9 @@ private:
 int runDesk(const Arguments &args)
 {
     RecordingPlatform &platform = RecordingPlatform::install();
-    const db::ConnectionSpec spec = targetSpec(args.target);
-    db::Database database(spec, kindOf(spec.engine));
-    fixture::openSession(database, kindOf(spec.engine));
+    const db::ConnectionSpec spec = db::connectionSpecOf(args.target);
+    db::Database database(spec, db::kindOfEngine(spec.engine));
+    fixture::openSession(database, db::kindOfEngine(spec.engine));
     Session::instance().rentEnabled = true;
     Session::instance().readerRent = true;
     QTextStream out(stdout);
@@ -309,10 +296,10 @@ private:
 
 int LoadRun::run(QTextStream &out)
 {
-    const db::ConnectionSpec spec = targetSpec(args_.target);
+    const db::ConnectionSpec spec = db::connectionSpecOf(args_.target);
     if (spec.engine == db::Engine::SQLite ? !QFileInfo::exists(spec.file) : !db::Database(spec, QString()).hasTable(QStringLiteral("admin")))
         tools::createDatabase(spec);
-    db::Database database(spec, kindOf(spec.engine));
+    db::Database database(spec, db::kindOfEngine(spec.engine));
     prepare(spec, database);
 
     desks_.resize(size_t(args_.desks));

@@ -59,14 +59,6 @@ std::optional<Arguments> parseArguments(const QStringList &args)
     return parsed;
 }
 
-db::ConnectionSpec targetSpec(const QString &target)
-{
-    const QString text = target.contains(QLatin1Char('='))
-        ? target
-        : QStringLiteral("Provider=SQLite;Data Source=") + QDir::current().absoluteFilePath(target);
-    return db::parseConnectionText(text, QDir::currentPath());
-}
-
 // A missing file, or a server database without our tables, gets the schema first.
 void createWhenMissing(const db::ConnectionSpec &spec, QTextStream &out)
 {
@@ -95,19 +87,6 @@ void preferSpeed(db::Database &database)
         pragma.exec(QString::fromLatin1(statement));
 }
 
-QString kindOf(db::Engine engine)
-{
-    switch (engine) {
-    case db::Engine::SQLite:
-        return QStringLiteral("a");
-    case db::Engine::SqlServer:
-        return QStringLiteral("s");
-    case db::Engine::PostgreSQL:
-        return QStringLiteral("p");
-    }
-    return {};
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -122,9 +101,9 @@ int main(int argc, char **argv)
     try {
         QElapsedTimer total;
         total.start();
-        const db::ConnectionSpec spec = targetSpec(args->target);
+        const db::ConnectionSpec spec = db::connectionSpecOf(args->target);
         createWhenMissing(spec, out);
-        db::Database database(spec, kindOf(spec.engine));
+        db::Database database(spec, db::kindOfEngine(spec.engine));
         preferSpeed(database);
         tools::Generator generator(database, args->options);
         // Fewer commits: every commit writes out the index pages the batch touched.
