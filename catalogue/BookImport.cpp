@@ -94,15 +94,32 @@ const ImportColumn Columns[] = {
 };
 constexpr int ColumnCount = int(std::size(Columns));
 
-// The dates a sheet writes: 2008-8-8, 2008/8/8, 2008.8.8, with or without leading zeros.
+// The dates a sheet writes: 2008-8-8, 2008/8/8, 2008.8.8, with or without leading zeros. Read
+// by hand: QDate::fromString would be most of a line's work on a large sheet.
 QDate sheetDate(const QString &text)
 {
-    for (const char *format : {"yyyy-M-d", "yyyy/M/d", "yyyy.M.d", "yyyy-MM-dd"}) {
-        const QDate date = QDate::fromString(text.trimmed(), QLatin1String(format));
-        if (date.isValid())
-            return date;
+    const QString trimmed = text.trimmed();
+    int parts[3] = {0, 0, 0};
+    int part = 0;
+    int digits = 0;
+    QChar separator;
+    for (const QChar c : trimmed) {
+        if (c.isDigit() && c.unicode() < 128) {
+            parts[part] = parts[part] * 10 + (c.unicode() - '0');
+            if (++digits > 4)
+                return {};
+        } else if (part < 2 && digits > 0 && (c == u'-' || c == u'/' || c == u'.')
+                   && (separator.isNull() || c == separator)) {
+            separator = c;
+            ++part;
+            digits = 0;
+        } else {
+            return {};
+        }
     }
-    return {};
+    if (part != 2 || digits == 0 || parts[0] < 1000)
+        return {};
+    return QDate(parts[0], parts[1], parts[2]); // invalid for 2008-2-30
 }
 
 class LineRefused : public std::runtime_error {
@@ -113,12 +130,23 @@ public:
 
 // The row of one data line, each value typed by its column; a value its column cannot take
 // refuses the line.
+const QStringList &columnNames()
+{
+    static const QStringList names = [] {
+        QStringList list;
+        for (const ImportColumn &c : Columns)
+            list.append(QString::fromUtf8(c.column));
+        return list;
+    }();
+    return names;
+}
+
 db::Fields lineFields(const QStringList &cells, const QString &number)
 {
     db::Fields fields;
     fields.reserve(ColumnCount + 2);
     for (int k = 0; k < ColumnCount; ++k) {
-        const QString column = QString::fromUtf8(Columns[k].column);
+        const QString &column = columnNames().at(k);
         const QString value = k == 0 ? number : cells.value(k);
         if (column == QStringLiteral("价格")) {
             if (value.trimmed().isEmpty())

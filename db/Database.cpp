@@ -51,6 +51,7 @@ Database::Database(const ConnectionSpec &spec, const QString &kind)
 
 Database::~Database()
 {
+    prepared_.clear();
     {
         QSqlDatabase db = QSqlDatabase::database(name_, false);
         if (db.isOpen())
@@ -82,6 +83,9 @@ void Database::open()
         // instead of failing. The mode stays with the file; where the folder does not allow
         // the WAL's side files the file keeps its journal, and works as before.
         pragma.exec(QStringLiteral("pragma journal_mode = wal"));
+        // The undo copies of a savepoint stay in memory: an import takes one per line, and
+        // on a file each would be a write of its own.
+        pragma.exec(QStringLiteral("pragma temp_store = memory"));
     }
 }
 
@@ -89,6 +93,7 @@ QSqlDatabase Database::handle() const { return QSqlDatabase::database(name_, fal
 
 void Database::close()
 {
+    prepared_.clear();
     QSqlDatabase db = handle();
     if (db.isOpen() && spec_.engine == Engine::SQLite) {
         QSqlQuery checkpoint(db);
@@ -316,16 +321,37 @@ QVariant Database::insert(const QString &table, const Fields &fields, const QStr
     if (observer_)
         observer_(insertStatement(table, fields));
     beforeStatement();
+    QSqlQuery &query = preparedStatement(text);
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        query.bindValue(int(i), driver_->toStorage(fieldValue(fields[i].first, fields[i].second)));
+    QVariant value;
+    try {
+        run(query, text);
+        if (!returning.isEmpty() && query.next())
+            value = query.value(0);
+    } catch (...) {
+        query.finish();
+        throw;
+    }
+    // Reset, not finalized: the statement holds nothing between two rows of an import.
+    query.finish();
+    return value;
+}
+
+// An import inserts the same columns row after row: each text is prepared once. The few kept
+// are dropped when the connection closes.
+QSqlQuery &Database::preparedStatement(const QString &text)
+{
+    auto found = prepared_.find(text);
+    if (found != prepared_.end())
+        return *found;
+    if (prepared_.size() >= 32)
+        prepared_.clear();
     QSqlQuery query(handle());
     query.setForwardOnly(true);
     if (!query.prepare(text))
         throw DbError(errorText(query.lastError(), text));
-    for (const auto &f : fields)
-        query.addBindValue(driver_->toStorage(fieldValue(f.first, f.second)));
-    run(query, text);
-    if (!returning.isEmpty() && query.next())
-        return query.value(0);
-    return {};
+    return *prepared_.insert(text, std::move(query));
 }
 
 Sql Database::updateStatement(const QString &table, const Fields &fields) const
@@ -392,6 +418,16 @@ void Database::deleteOne(const QString &table, const Sql &where)
 void Database::control(const QString &statement)
 {
     beforeStatement();
+    // SQLite prepares a savepoint like any statement, so an import's one per line is parsed
+    // once; a server takes it as plain text.
+    if (spec_.engine == Engine::SQLite) {
+        QSqlQuery &query = preparedStatement(statement);
+        const bool done = query.exec();
+        query.finish();
+        if (!done)
+            throw DbError(errorText(query.lastError(), statement));
+        return;
+    }
     QSqlQuery query(handle());
     if (!query.exec(statement))
         throw DbError(errorText(query.lastError(), statement));

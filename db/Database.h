@@ -10,6 +10,7 @@
 #include <QPair>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -114,6 +115,7 @@ private:
     Sql updateStatement(const QString &table, const Fields &fields) const;
     Sql identityCondition(const QString &table, const QVariant &rowId) const;
     void changeOne(const Sql &statement, const QString &verb);
+    QSqlQuery &preparedStatement(const QString &text);
 
     // Transactions and savepoints (Transaction.h).
     void control(const QString &statement);
@@ -133,8 +135,9 @@ private:
     mutable std::vector<std::weak_ptr<Rows::State>> reads_; // selects that may be unfinished (Rows)
     int transactionDepth_ = 0;
     bool spoiled_ = false; // a nested Transaction ended without commit
-    int savepoints_ = 0;
+    int savepoints_ = 0; // open savepoints
     StatementObserver observer_;
+    QHash<QString, QSqlQuery> prepared_; // inserts and savepoints, prepared once, by their text
 };
 
 // The text of a failed query for the general error display.

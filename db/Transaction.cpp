@@ -50,8 +50,10 @@ Savepoint::Savepoint(Database &db) : db_(db)
 {
     if (!db.inTransaction())
         throw DbError(QStringLiteral("保存点只能在事务之中"));
-    name_ = QStringLiteral("lb_part_%1").arg(++db.savepoints_);
+    // Named by depth: open ones differ, and line after line of an import repeats the same texts.
+    name_ = QStringLiteral("lb_part_%1").arg(db.savepoints_ + 1);
     db.control(db.driver().savepoint(name_));
+    ++db.savepoints_;
     spoiledBefore_ = db.spoiled_;
 }
 
@@ -66,6 +68,7 @@ void Savepoint::rollBack() noexcept
         // The transaction itself is gone (a lost connection): its owner's rollback says so.
     }
     db_.spoiled_ = spoiledBefore_;
+    --db_.savepoints_;
 }
 
 void Savepoint::release()
@@ -77,6 +80,7 @@ void Savepoint::release()
         rollBack();
         throw DbError(spoiledMessage());
     }
+    --db_.savepoints_;
     const QString release = db_.driver().releaseSavepoint(name_);
     if (!release.isEmpty())
         db_.control(release);

@@ -272,6 +272,8 @@ private slots:
     void importAutomaticNumbering_data() { TestLibrary::addEngineRows(); }
     void importAutomaticNumbering();
     void importReasonsSaved();
+    void importReadsSheetDates_data();
+    void importReadsSheetDates();
 
 private:
     void useLibrary(TestLibrary &library);
@@ -1360,6 +1362,44 @@ void TstCatalogue::importReasonsSaved()
     const QString text = QString::fromUtf8(saved.readAll());
     QVERIFY2(text.contains(QStringLiteral("第4行: 价格\"二十元\"不是数字")), qPrintable(text));
     QCOMPARE(text.count(QLatin1Char('\n')), 5); // the five failed lines of a library without OLD1
+}
+
+void TstCatalogue::importReadsSheetDates_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("stored"); // invalid: the line fails
+    QTest::newRow("dashes") << "2008-8-8" << QDate(2008, 8, 8);
+    QTest::newRow("leading zeros") << "2008-08-01" << QDate(2008, 8, 1);
+    QTest::newRow("slashes") << "2008/12/31" << QDate(2008, 12, 31);
+    QTest::newRow("dots, spaces around") << " 2008.1.2 " << QDate(2008, 1, 2);
+    QTest::newRow("no such day") << "2008-2-30" << QDate();
+    QTest::newRow("mixed separators") << "2008-8/8" << QDate();
+    QTest::newRow("two-digit year") << "08-8-8" << QDate();
+    QTest::newRow("no day") << "2008-8" << QDate();
+    QTest::newRow("digits only") << "20080808" << QDate();
+    QTest::newRow("full-width digits") << QString::fromUtf8("２００８-8-8") << QDate();
+}
+
+void TstCatalogue::importReadsSheetDates()
+{
+    QFETCH(QString, text);
+    QFETCH(QDate, stored);
+    TestLibrary library;
+    SheetLines sheet;
+    sheet.lines = {importColumns(), {QStringLiteral("D1"), {}, QStringLiteral("书")}};
+    sheet.lines[1].resize(18);
+    sheet.lines[1][13] = text;
+    sheet.columns = 18;
+    const ImportResult result = importBooks(library.db(), sheet, false);
+    QCOMPARE(result.imported, stored.isValid() ? 1 : 0);
+    if (stored.isValid()) {
+        db::Rows r = library.db().select(db::Sql("select 出版时间 from 图书"));
+        QVERIFY(r.next());
+        QCOMPARE(r.date(QStringLiteral("出版时间")), stored);
+    } else {
+        QCOMPARE(result.failures.size(), 1);
+        QVERIFY(result.failures.at(0).reason.startsWith(QStringLiteral("出版时间")));
+    }
 }
 
 QTEST_MAIN(TstCatalogue)

@@ -862,10 +862,36 @@ void TstDb::savepointUndoesOnlyItsOwnWrites()
             addBook("B5");
             line.release();
         }
+        {
+            db::Savepoint outer(database); // nested parts: each undoes what lies inside it
+            addBook("B6");
+            {
+                db::Savepoint inner(database);
+                addBook("B7");
+            }
+            {
+                db::Savepoint inner(database);
+                addBook("B8");
+                inner.release();
+            }
+            outer.release();
+        }
+        {
+            db::Savepoint outer(database);
+            {
+                db::Savepoint inner(database);
+                addBook("B9");
+                inner.release();
+            }
+        }
         transaction.commit();
     }
-    QCOMPARE(bookNumbers(database), (QStringList{QStringLiteral("B1"), QStringLiteral("B5")}));
+    QCOMPARE(bookNumbers(database),
+             (QStringList{QStringLiteral("B1"), QStringLiteral("B5"), QStringLiteral("B6"), QStringLiteral("B8")}));
     QVERIFY_THROWS_EXCEPTION(db::DbError, db::Savepoint{database}); // only inside a transaction
+    database.reopen(); // the statements prepared before do not outlive the connection
+    addBook("B10");
+    QCOMPARE(bookNumbers(database).size(), 5);
 }
 
 // A list read half-way when a transaction begins, or while a statement runs for each of its rows,
