@@ -188,6 +188,13 @@ void onClick(QLineEdit *edit, std::function<void()> action)
     edit->installEventFilter(new ClickFilter(edit, std::move(action)));
 }
 
+void chooseDocument(QLineEdit *edit)
+{
+    const QString file = Platform::instance().openFileName({}, {});
+    if (!file.isEmpty())
+        edit->setText(file);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 CatalogueIntake::CatalogueIntake(IntakeConfig config, QWidget *parent) : LibraryWindow(parent), config_(std::move(config))

@@ -30,12 +30,22 @@ struct CatalogueField {
     bool enabled = true;
 };
 
+// A box that picks its value from a lookup list (listColumn of table).
+inline CatalogueField lookupField(const char *name, const char *caption, const char *column, const char *table,
+                                  const char *listColumn, const char *reset = "")
+{
+    return {.name = name, .caption = caption, .column = column, .kind = CatalogueField::Kind::List, .reset = reset,
+            .listTable = table, .listColumn = listColumn};
+}
+
 // The value a column takes from the text of its box, by the column's kind: a count, an amount, a
 // date or a trimmed text. A text the column cannot take is refused with a db::DbError naming the box.
 QVariant catalogueValue(const QString &caption, const QString &column, const QString &text);
 
 // Runs `action` when the line edit is clicked (the document path, the number box).
 void onClick(QLineEdit *edit, std::function<void()> action);
+// The file dialog for a book's electronic document; the chosen path goes into the box.
+void chooseDocument(QLineEdit *edit);
 
 // The intake of catalogue entries: one new row per save, the completeness check in its order,
 // the reset for the next entry. Books and periodicals configure it.

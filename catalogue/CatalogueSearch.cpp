@@ -1,7 +1,10 @@
 #include "catalogue/CatalogueSearch.h"
 
 #include "app/Session.h"
-#include "catalogue/CatalogueWindows.h"
+#include "catalogue/BkAddUt.h"
+#include "catalogue/BkEditUt.h"
+#include "catalogue/QkAddUt.h"
+#include "catalogue/QkEditUt.h"
 #include "components/Report.h"
 #include "components/ReportPreview.h"
 #include "components/ReportRows.h"

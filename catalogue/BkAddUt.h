@@ -33,28 +33,3 @@ private:
     QString prefix_;
     int width_ = 0;
 };
-
-// 图书编辑: the current book of the book list, in place.
-class TBkEditFm : public CatalogueEdit {
-    Q_OBJECT
-public:
-    TBkEditFm(db::Database &database, const QVariant &rowId, QWidget *parent = nullptr);
-
-    QPushButton *Button3;  // Run
-    void DBEdit13Click();
-    void Button3Click();
-};
-
-// 添加期刊: the periodical counterpart of book intake, without numbering or document.
-class TQkAddFm : public CatalogueIntake {
-    Q_OBJECT
-public:
-    explicit TQkAddFm(QWidget *parent = nullptr);
-};
-
-// 期刊编辑: the current periodical of the periodical list, in place.
-class TQkEditFm : public CatalogueEdit {
-    Q_OBJECT
-public:
-    TQkEditFm(db::Database &database, const QVariant &rowId, QWidget *parent = nullptr);
-};
