@@ -25,9 +25,6 @@
 
 namespace {
 
-// A date box shows an empty date as its blank lowest value.
-const QDate NoDate(1900, 1, 1);
-
 class ClickFilter : public QObject {
 public:
     ClickFilter(QObject *parent, std::function<void()> action) : QObject(parent), action_(std::move(action)) {}
@@ -54,10 +51,7 @@ QWidget *makeControl(QWidget *parent, const CatalogueField &f, bool dateBox)
         break;
     case CatalogueField::Kind::Date:
         if (dateBox) {
-            auto *date = readerDateEdit(parent, f.name);
-            date->setMinimumDate(NoDate);
-            date->setSpecialValueText(QStringLiteral(" "));
-            w = date;
+            w = readerBlankableDateEdit(parent, f.name);
             break;
         }
         [[fallthrough]];
@@ -76,32 +70,8 @@ QWidget *makeControl(QWidget *parent, const CatalogueField &f, bool dateBox)
     return w;
 }
 
-QString shownText(const QWidget *control)
-{
-    if (auto *edit = qobject_cast<const QLineEdit *>(control))
-        return edit->text();
-    if (auto *box = qobject_cast<const QComboBox *>(control))
-        return box->currentText();
-    if (auto *memo = qobject_cast<const QPlainTextEdit *>(control))
-        return memo->toPlainText();
-    if (auto *date = qobject_cast<const QDateEdit *>(control))
-        return date->date() == NoDate ? QString() : date->date().toString(Qt::ISODate);
-    return {};
-}
-
-void showText(QWidget *control, const QString &text)
-{
-    if (auto *edit = qobject_cast<QLineEdit *>(control))
-        edit->setText(text);
-    else if (auto *box = qobject_cast<QComboBox *>(control))
-        box->setCurrentText(text);
-    else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
-        memo->setPlainText(text);
-    else if (auto *date = qobject_cast<QDateEdit *>(control)) {
-        const QDate d = QDate::fromString(text, Qt::ISODate);
-        date->setDate(d.isValid() ? d : NoDate);
-    }
-}
+// A date as its ISO text.
+QString shownText(const QWidget *control) { return shownValue(control).toString(); }
 
 // The fields in two even columns beside each other, the captions of required ones in bold.
 QHBoxLayout *formColumns(QWidget *window, const QList<CatalogueField> &fields, const QList<QWidget *> &controls)
@@ -254,7 +224,7 @@ QString CatalogueIntake::typed(const QString &name) const { return shownText(con
 void CatalogueIntake::FormShow()
 {
     for (const QString &name : config_.listOrder)
-        showText(control(name), QString());
+        showValue(control(name), QString());
     InitialData();
     fillLists(sharedDb(), this, config_.fields, config_.listOrder);
 }
@@ -263,7 +233,7 @@ void CatalogueIntake::InitialData()
 {
     for (const CatalogueField &f : config_.fields)
         if (f.reset)
-            showText(control(QString::fromLatin1(f.name)), QString::fromUtf8(f.reset));
+            showValue(control(QString::fromLatin1(f.name)), QString::fromUtf8(f.reset));
     control(config_.fields.first().name)->setFocus();
 }
 
@@ -386,7 +356,7 @@ void CatalogueEdit::loadRow()
             text = row.text(column);
         }
         QWidget *c = control(QString::fromLatin1(b.field.name));
-        showText(c, text);
+        showValue(c, text);
         b.loaded = shownText(c);
     }
 }

@@ -16,34 +16,6 @@
 
 static const QString Readers = QStringLiteral("读者库");
 
-// A date box shows an empty date as its blank lowest value.
-static const QDate NoDate(1900, 1, 1);
-
-static void showValue(QWidget *control, const QVariant &value)
-{
-    if (auto *edit = qobject_cast<QLineEdit *>(control))
-        edit->setText(value.toString());
-    else if (auto *box = qobject_cast<QComboBox *>(control))
-        box->setCurrentText(value.toString());
-    else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
-        memo->setPlainText(value.toString());
-    else if (auto *date = qobject_cast<QDateEdit *>(control))
-        date->setDate(value.toDate().isValid() ? value.toDate() : NoDate);
-}
-
-static QVariant shownValue(const QWidget *control)
-{
-    if (auto *edit = qobject_cast<const QLineEdit *>(control))
-        return edit->text();
-    if (auto *box = qobject_cast<const QComboBox *>(control))
-        return box->currentText();
-    if (auto *memo = qobject_cast<const QPlainTextEdit *>(control))
-        return memo->toPlainText();
-    if (auto *date = qobject_cast<const QDateEdit *>(control))
-        return date->date() == NoDate ? QVariant() : QVariant(date->date());
-    return {};
-}
-
 TRdEditFm::TRdEditFm(db::Database &database, const QVariant &rowId, QWidget *parent)
     : LibraryWindow(parent), db_(database), rowId_(rowId)
 {
@@ -62,16 +34,12 @@ TRdEditFm::TRdEditFm(db::Database &database, const QVariant &rowId, QWidget *par
     DBMemo1 = readerMemo(this, "DBMemo1");
     DBEdit7 = readerLineEdit(this, "DBEdit7");
     DBEdit8 = readerLineEdit(this, "DBEdit8");
-    DBDateEdit1 = readerDateEdit(this, "DBDateEdit1");
-    DBDateEdit2 = readerDateEdit(this, "DBDateEdit2");
+    DBDateEdit1 = readerBlankableDateEdit(this, "DBDateEdit1");
+    DBDateEdit2 = readerBlankableDateEdit(this, "DBDateEdit2");
     DBEdit9 = readerLineEdit(this, "DBEdit9");
     DBComboBox4 = readerComboBox(this, "DBComboBox4");
     DBEdit10 = readerLineEdit(this, "DBEdit10");
     DBEdit11 = readerLineEdit(this, "DBEdit11");
-    for (QDateEdit *date : {DBDateEdit1, DBDateEdit2}) {
-        date->setMinimumDate(NoDate);
-        date->setSpecialValueText(QStringLiteral(" "));
-    }
     // Changed only by the top-up, the desks and the name.
     for (QLineEdit *shown : {DBEdit5, DBEdit8, DBEdit11})
         shown->setEnabled(false);

@@ -34,6 +34,42 @@ QDateEdit *readerDateEdit(QWidget *parent, const char *name)
     return edit;
 }
 
+// The lowest date of a blankable date box, shown as a blank.
+static const QDate BlankDate(1900, 1, 1);
+
+QDateEdit *readerBlankableDateEdit(QWidget *parent, const char *name)
+{
+    QDateEdit *date = readerDateEdit(parent, name);
+    date->setMinimumDate(BlankDate);
+    date->setSpecialValueText(QStringLiteral(" "));
+    return date;
+}
+
+QVariant shownValue(const QWidget *control)
+{
+    if (auto *edit = qobject_cast<const QLineEdit *>(control))
+        return edit->text();
+    if (auto *box = qobject_cast<const QComboBox *>(control))
+        return box->currentText();
+    if (auto *memo = qobject_cast<const QPlainTextEdit *>(control))
+        return memo->toPlainText();
+    if (auto *date = qobject_cast<const QDateEdit *>(control))
+        return date->date() == BlankDate ? QVariant() : QVariant(date->date());
+    return {};
+}
+
+void showValue(QWidget *control, const QVariant &value)
+{
+    if (auto *edit = qobject_cast<QLineEdit *>(control))
+        edit->setText(value.toString());
+    else if (auto *box = qobject_cast<QComboBox *>(control))
+        box->setCurrentText(value.toString());
+    else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
+        memo->setPlainText(value.toString());
+    else if (auto *date = qobject_cast<QDateEdit *>(control))
+        date->setDate(value.toDate().isValid() ? value.toDate() : BlankDate);
+}
+
 QPlainTextEdit *readerMemo(QWidget *parent, const char *name)
 {
     auto *memo = new QPlainTextEdit(parent);

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 class QComboBox;
 class QDateEdit;
@@ -13,13 +14,20 @@ namespace db {
 class Database;
 }
 
-// The controls the reader registration and editing windows share: the same boxes, the same lists.
+// The controls the reader and catalogue intake and editing windows share: the same boxes, the same lists.
 QLineEdit *readerLineEdit(QWidget *parent, const char *name);
 // An editable drop-down: the lists offer values, any typed value is taken as it is.
 QComboBox *readerComboBox(QWidget *parent, const char *name);
 // A date box with a drop-down calendar.
 QDateEdit *readerDateEdit(QWidget *parent, const char *name);
 QPlainTextEdit *readerMemo(QWidget *parent, const char *name);
+// A date box that may stay empty: an empty date shows blank (as its lowest value, 1900-01-01).
+QDateEdit *readerBlankableDateEdit(QWidget *parent, const char *name);
+
+// What a line, list, memo or date box shows: a text, or a date (null for a blank date box).
+QVariant shownValue(const QWidget *control);
+// Puts a value into such a box; a date box takes a date or its ISO text, anything else blanks it.
+void showValue(QWidget *control, const QVariant &value);
 // The caption of a field that must be filled: in bold type.
 QLabel *requiredLabel(const QString &caption, QWidget *parent);
 // Tab moves through the widgets in this order.
