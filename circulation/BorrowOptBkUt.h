@@ -1,33 +1,15 @@
 #pragma once
 
-#include "common/LibraryWindow.h"
+#include "circulation/Picker.h"
 
-#include <QPointer>
-
-class DataGrid;
-class QLineEdit;
-class QPushButton;
-class TBkBorrowFm;
-
-// 选择: the item picker of the borrowing desk. Lists items of the desk's item kind, searches by
-// title, initials or number, and hands the chosen item's key to the desk's item lookup.
-class TBorrowOptBkFm : public LibraryWindow {
+// 选择: the item picker of the borrowing desk. Lists items of the desk's item kind when it opened,
+// searches by title, initials or number, and hands the chosen item's key to the desk's item lookup.
+class TBorrowOptBkFm : public PickerWindow {
     Q_OBJECT
 public:
     explicit TBorrowOptBkFm(TBkBorrowFm *desk);
 
-    QLineEdit *Edit1; // title or initials
-    QLineEdit *Edit2; // item number
-    DataGrid *DBGrid1;
-    QPushButton *Button1, *Button2; // 选择(&S), 返回(&R)
-
-    void FormShow();
-    void Edit1KeyPress();
-    void Edit2KeyPress();
-    void Button1Click();
-    void Button2Click() { close(); }
-
-private:
-    QString kind_; // the desk's item kind when the picker opened
-    QPointer<TBkBorrowFm> desk_;
+protected:
+    QString handedColumn(const TBkBorrowFm &desk) const override;
+    void handBack(TBkBorrowFm &desk, const QString &key) const override;
 };
