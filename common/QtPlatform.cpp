@@ -34,11 +34,16 @@ static QString titleOr(const QString &title)
 
 namespace {
 
-// While a message box is open, watches the keys that reach it: a scan that arrives meanwhile
-// closes the box and is typed into the box that had the focus, where it is processed as usual.
+// While a message box is open, watches the keys that reach it: a scan that arrives meanwhile is
+// typed into the box that had the focus once the message box has closed, where it is processed as
+// usual. A message is closed by the scan; a question is not answered by it and stays open.
 class ScanCatcher : public QObject {
 public:
-    ScanCatcher(QMessageBox *box, QWidget *focus) : box_(box), focus_(focus) { clock_.start(); }
+    enum class OnScan { Close, KeepOpen };
+    ScanCatcher(QMessageBox *box, QWidget *focus, OnScan onScan) : box_(box), focus_(focus), onScan_(onScan)
+    {
+        clock_.start();
+    }
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
@@ -51,8 +56,10 @@ public:
         case ScanBurst::Verdict::Held:
             return true;
         case ScanBurst::Verdict::Scan:
-            scanned_ = true;
-            box_->done(QMessageBox::Ok);
+            scans_.append(burst_.keys());
+            scans_.append({Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r")});
+            if (onScan_ == OnScan::Close)
+                box_->done(QMessageBox::Ok);
             return true;
         }
         return false;
@@ -62,11 +69,9 @@ public:
     // returned: as if the scanner had typed there.
     void deliver() const
     {
-        if (!scanned_ || !focus_)
+        if (!focus_)
             return;
-        QList<ScanBurst::Key> keys = burst_.keys();
-        keys.append({Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r")});
-        for (const ScanBurst::Key &k : keys) {
+        for (const ScanBurst::Key &k : scans_) {
             QCoreApplication::postEvent(focus_, new QKeyEvent(QEvent::KeyPress, k.key, k.modifiers, k.text));
             QCoreApplication::postEvent(focus_, new QKeyEvent(QEvent::KeyRelease, k.key, k.modifiers, k.text));
         }
@@ -82,21 +87,28 @@ private:
     QMessageBox *box_;
     QPointer<QWidget> focus_;
     QElapsedTimer clock_;
+    OnScan onScan_;
     ScanBurst burst_;
-    bool scanned_ = false;
+    QList<ScanBurst::Key> scans_; // every scan caught, each with its Enter
 };
+
+// Shows the box until it closes, with a ScanCatcher over it; the box's answer.
+int runCatchingScans(QMessageBox &box, ScanCatcher::OnScan onScan)
+{
+    ScanCatcher catcher(&box, QApplication::focusWidget(), onScan);
+    qApp->installEventFilter(&catcher);
+    const int answer = box.exec();
+    qApp->removeEventFilter(&catcher);
+    catcher.deliver();
+    return answer;
+}
 
 } // namespace
 
 void QtPlatform::showMessage(int icon, const QString &title, const QString &text)
 {
-    QWidget *focus = QApplication::focusWidget();
     QMessageBox box(QMessageBox::Icon(icon), title, text, QMessageBox::Ok, front());
-    ScanCatcher catcher(&box, focus);
-    qApp->installEventFilter(&catcher);
-    box.exec();
-    qApp->removeEventFilter(&catcher);
-    catcher.deliver();
+    runCatchingScans(box, ScanCatcher::OnScan::Close);
 }
 
 void QtPlatform::message(const QString &text, const QString &title)
@@ -111,8 +123,9 @@ void QtPlatform::error(const QString &text)
 
 bool QtPlatform::question(const QString &text, const QString &title)
 {
-    return QMessageBox::question(front(), titleOr(title), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-        == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, titleOr(title), text, QMessageBox::Yes | QMessageBox::No, front());
+    box.setDefaultButton(QMessageBox::No);
+    return runCatchingScans(box, ScanCatcher::OnScan::KeepOpen) == QMessageBox::Yes;
 }
 
 std::optional<QString> QtPlatform::inputBox(const QString &title, const QString &prompt, const QString &initial,

@@ -51,6 +51,7 @@ private slots:
     void labelInputsGivesEveryBoxItsCaption();
     void postgresRows_data();
     void postgresRows();
+    void questionIsNotAnsweredByAScan();
     void scanBurst_data();
     void scanBurst();
     void messageHandsAScanToTheFocus_data();
@@ -454,6 +455,37 @@ void TstCommon::messageHandsAScanToTheFocus()
     QTest::qWait(20);
     QCOMPARE(box->text(), typed);
     QCOMPARE(enter.count(), entered);
+}
+
+// A scan while a question is open answers nothing: the question waits for the person, and the
+// scan reaches the box that had the focus afterwards.
+void TstCommon::questionIsNotAnsweredByAScan()
+{
+    Platform::install(std::make_unique<QtPlatform>());
+    QDialog window;
+    auto *box = new QLineEdit(&window);
+    auto *layout = new QVBoxLayout(&window);
+    layout->addWidget(box);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    box->setFocus();
+    QSignalSpy enter(box, &QLineEdit::returnPressed);
+    bool openAfterScans = false;
+    QTimer::singleShot(0, [&] {
+        auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!question)
+            return;
+        for (const char *code : {"B001", "B002"}) {
+            QTest::keyClicks(question, QString::fromLatin1(code));
+            QTest::keyClick(question, Qt::Key_Return);
+        }
+        openAfterScans = question->isVisible();
+        question->button(QMessageBox::Yes)->click();
+    });
+    QVERIFY(Platform::instance().question(QStringLiteral("确定要删除吗?")));
+    QVERIFY(openAfterScans);
+    QTRY_COMPARE(enter.count(), 2);
+    QCOMPARE(box->text(), QStringLiteral("B001B002")); // a real box would take each on its Enter
 }
 
 QTEST_MAIN(TstCommon)
