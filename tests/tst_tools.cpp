@@ -8,6 +8,7 @@
 #include "db/DbError.h"
 #include "db/Money.h"
 #include "db/Sql.h"
+#include "tools/CommandLine.h"
 #include "tools/ConsistencyCheck.h"
 #include "tools/CsvImport.h"
 #include "tools/Generator.h"
@@ -45,6 +46,8 @@ private slots:
     void checkFindsAndRepairsBrokenCounters();
     void checkCommandBacksUpBeforeRepair_data() { engines_data(); }
     void checkCommandBacksUpBeforeRepair();
+    void commandLines_data();
+    void commandLines();
 };
 
 void TstTools::engines_data() { TestLibrary::addEngineRows(); }
@@ -570,6 +573,41 @@ void TstTools::checkCommandBacksUpBeforeRepair()
                             QStringLiteral("a"));
         QCOMPARE(counter(before, QStringLiteral("读者库"), QStringLiteral("读者编号"), QStringLiteral("R1"), QStringLiteral("未还数量")), 5);
     }
+}
+
+void TstTools::commandLines_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("parsed"); // "target books seed repair out"; empty: refused
+    QTest::newRow("target only") << QStringList{"a.db"} << "a.db 5 0 0 ";
+    QTest::newRow("everything") << QStringList{"--books", "7", "x.db", "--seed", "42", "--repair", "--out", "f.csv"}
+                                << "x.db 7 42 1 f.csv";
+    QTest::newRow("no target") << QStringList{"--books", "7"} << "";
+    QTest::newRow("two targets") << QStringList{"a.db", "b.db"} << "";
+    QTest::newRow("missing value") << QStringList{"a.db", "--books"} << "";
+    QTest::newRow("not a number") << QStringList{"--books", "many", "a.db"} << "";
+    QTest::newRow("below the least") << QStringList{"--books", "-1", "a.db"} << "";
+    QTest::newRow("unknown option") << QStringList{"--book", "3", "a.db"} << "";
+}
+
+void TstTools::commandLines()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, parsed);
+    int books = 5;
+    quint64 seed = 0;
+    bool repair = false;
+    QString out, target;
+    tools::CommandLine line;
+    line.number(QStringLiteral("--books"), &books);
+    line.number(QStringLiteral("--seed"), &seed);
+    line.flag(QStringLiteral("--repair"), &repair);
+    line.text(QStringLiteral("--out"), &out);
+    if (!line.parse(args, &target)) {
+        QVERIFY(parsed.isEmpty());
+        return;
+    }
+    QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5").arg(target).arg(books).arg(seed).arg(int(repair)).arg(out), parsed);
 }
 
 QTEST_GUILESS_MAIN(TstTools)

@@ -2,6 +2,7 @@
 #include "db/ConnectionText.h"
 #include "db/Database.h"
 #include "db/DbError.h"
+#include "tools/CommandLine.h"
 #include "tools/ConsistencyCheck.h"
 
 #include <QCoreApplication>
@@ -29,23 +30,12 @@ struct Arguments {
 std::optional<Arguments> parseArguments(const QStringList &args)
 {
     Arguments parsed;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == QLatin1String("--repair"))
-            parsed.repair = true;
-        else if (a == QLatin1String("--server-backup-taken"))
-            parsed.serverBackupTaken = true;
-        else if (a == QLatin1String("--export") && hasValue)
-            parsed.exportPath = args[++i];
-        else if (a == QLatin1String("--backup") && hasValue)
-            parsed.backupPath = args[++i];
-        else if (a.startsWith(QLatin1String("--")) || !parsed.target.isEmpty())
-            return std::nullopt;
-        else
-            parsed.target = a;
-    }
-    if (parsed.target.isEmpty())
+    tools::CommandLine line;
+    line.flag(QStringLiteral("--repair"), &parsed.repair);
+    line.flag(QStringLiteral("--server-backup-taken"), &parsed.serverBackupTaken);
+    line.text(QStringLiteral("--export"), &parsed.exportPath);
+    line.text(QStringLiteral("--backup"), &parsed.backupPath);
+    if (!line.parse(args, &parsed.target))
         return std::nullopt;
     return parsed;
 }

@@ -16,6 +16,7 @@
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "readers/RdChongZhiUt.h"
+#include "tools/CommandLine.h"
 #include "tools/ConsistencyCheck.h"
 #include "tools/DatabaseCreator.h"
 
@@ -60,29 +61,13 @@ struct Arguments {
 std::optional<Arguments> parseArguments(const QStringList &args)
 {
     Arguments parsed;
-    const QHash<QString, int *> numbers{{QStringLiteral("--desks"), &parsed.desks},
-                                        {QStringLiteral("--ops"), &parsed.ops},
-                                        {QStringLiteral("--kills"), &parsed.kills},
-                                        {QStringLiteral("--desk"), &parsed.desk}};
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (!a.startsWith(QLatin1String("--"))) {
-            if (!parsed.target.isEmpty())
-                return std::nullopt;
-            parsed.target = a;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return std::nullopt;
-        bool ok = false;
-        if (a == QLatin1String("--seed"))
-            parsed.seed = args[++i].toULongLong(&ok);
-        else if (numbers.contains(a))
-            *numbers[a] = args[++i].toInt(&ok);
-        if (!ok)
-            return std::nullopt;
-    }
-    if (parsed.target.isEmpty() || parsed.desks < 1 || parsed.ops < 0 || parsed.kills < 0)
+    tools::CommandLine line;
+    line.number(QStringLiteral("--desks"), &parsed.desks, 1);
+    line.number(QStringLiteral("--ops"), &parsed.ops);
+    line.number(QStringLiteral("--kills"), &parsed.kills);
+    line.number(QStringLiteral("--desk"), &parsed.desk);
+    line.number(QStringLiteral("--seed"), &parsed.seed);
+    if (!line.parse(args, &parsed.target))
         return std::nullopt;
     return parsed;
 }

@@ -12,4 +12,4 @@ add_library(lbcheck STATIC ${CMAKE_CURRENT_LIST_DIR}/ConsistencyCheck.cpp)
 target_link_libraries(lbcheck PUBLIC lbdb)
 
 add_executable(book-check ${CMAKE_CURRENT_LIST_DIR}/check_main.cpp)
-target_link_libraries(book-check PRIVATE lbcheck)
+target_link_libraries(book-check PRIVATE lbcheck lbcreate)

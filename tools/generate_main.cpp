@@ -2,6 +2,7 @@
 #include "db/ConnectionText.h"
 #include "db/Database.h"
 #include "db/DbError.h"
+#include "tools/CommandLine.h"
 #include "tools/DatabaseCreator.h"
 #include "tools/Generator.h"
 
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QHash>
 #include <QSqlQuery>
 #include <QTextStream>
 #include <optional>
@@ -28,33 +28,14 @@ struct Arguments {
 std::optional<Arguments> parseArguments(const QStringList &args)
 {
     Arguments parsed;
-    QHash<QString, int *> counts{{QStringLiteral("--books"), &parsed.options.books},
-                                 {QStringLiteral("--periodicals"), &parsed.options.periodicals},
-                                 {QStringLiteral("--readers"), &parsed.options.readers},
-                                 {QStringLiteral("--loans"), &parsed.options.loans},
-                                 {QStringLiteral("--income"), &parsed.options.income}};
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (!a.startsWith(QLatin1String("--"))) {
-            if (!parsed.target.isEmpty())
-                return std::nullopt;
-            parsed.target = a;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return std::nullopt;
-        bool ok = false;
-        if (a == QLatin1String("--seed")) {
-            parsed.options.seed = args[++i].toULongLong(&ok);
-        } else if (counts.contains(a)) {
-            const int n = args[++i].toInt(&ok);
-            ok = ok && n >= 0;
-            *counts[a] = n;
-        }
-        if (!ok)
-            return std::nullopt;
-    }
-    if (parsed.target.isEmpty())
+    tools::CommandLine line;
+    line.number(QStringLiteral("--books"), &parsed.options.books);
+    line.number(QStringLiteral("--periodicals"), &parsed.options.periodicals);
+    line.number(QStringLiteral("--readers"), &parsed.options.readers);
+    line.number(QStringLiteral("--loans"), &parsed.options.loans);
+    line.number(QStringLiteral("--income"), &parsed.options.income);
+    line.number(QStringLiteral("--seed"), &parsed.options.seed);
+    if (!line.parse(args, &parsed.target))
         return std::nullopt;
     return parsed;
 }
