@@ -1,6 +1,7 @@
 // Catalogue: book and periodical intake and editing, configurations of one intake piece and one
 // editing piece; on both engines.
 #include "InputLabels.h"
+#include "PageReading.h"
 #include "RecordingPlatform.h"
 #include "TestLibrary.h"
 #include "app/MainUt.h"
@@ -29,7 +30,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QListWidget>
-#include <QProcess>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QToolBar>
@@ -151,27 +151,6 @@ void addPeriodical(db::Database &database, const QString &number, const QString 
                                              {QStringLiteral("py"), QStringLiteral("XX")},
                                              {QStringLiteral("借出次数"), 1},
                                              {QStringLiteral("状态"), QStringLiteral("正常")}});
-}
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000))
-        qFatal("%s did not finish", qPrintable(program));
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-QStringList decodedBarcodes(const QImage &image, const QString &folder)
-{
-    const QString file = QDir(folder).filePath(QStringLiteral("labels.png"));
-    image.save(file);
-    const QString out = run(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), QStringLiteral("-Sdisable"),
-                                                        QStringLiteral("-Scode128.enable"), file});
-    QStringList values;
-    for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        values.append(line.section(QLatin1Char(':'), 1));
-    return values;
 }
 
 QStringList listed(const DataGrid &grid, const QString &field)
@@ -1050,7 +1029,7 @@ void TstCatalogue::bookListReport()
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("list.pdf"));
     report.savePdf(pdf);
-    const QString shown = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}).simplified();
+    const QString shown = pdfText(pdf).simplified();
     QVERIFY2(shown.contains(QStringLiteral("图书编号 条形码 书名 分类 存放位置 数量")), qPrintable(shown));
     QVERIFY2(shown.contains(QStringLiteral("B2 B2 水浒")), qPrintable(shown));
     // The page foot adds the unit prices.

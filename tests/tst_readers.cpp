@@ -1,6 +1,7 @@
 // Readers: registration with its fee row, editing, the management list with its searches, rights,
 // deletion and reports, the card top-up; the search-list window over another table.
 #include "InputLabels.h"
+#include "PageReading.h"
 #include "RecordingPlatform.h"
 #include "TestLibrary.h"
 #include "WorkbookReader.h"
@@ -24,7 +25,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlError>
@@ -39,15 +39,6 @@
 using db::Money;
 
 namespace {
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000))
-        qFatal("%s did not finish", qPrintable(program));
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 struct Reader {
     QString number;
@@ -139,23 +130,6 @@ void search(SearchListWindow &fm, const QString &column, const QString &value, b
     fm.Edit1->setText(value);
     (exact ? fm.RadioButton1 : fm.RadioButton2)->setChecked(true);
     QTest::keyClick(fm.Edit1, Qt::Key_Return);
-}
-
-QString pdfText(const QString &pdf)
-{
-    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-}
-
-QStringList decodedBarcodes(const QImage &image, const QString &folder)
-{
-    const QString file = QDir(folder).filePath(QStringLiteral("cards.png"));
-    image.save(file);
-    const QString out = run(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), QStringLiteral("-Sdisable"),
-                                                        QStringLiteral("-Scode128.enable"), file});
-    QStringList values;
-    for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        values.append(line.section(QLatin1Char(':'), 1));
-    return values;
 }
 
 } // namespace

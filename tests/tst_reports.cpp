@@ -1,5 +1,6 @@
 // The report engine: templates, pagination with page sums, PDF output read back with pdftotext,
 // Code 128 labels read back with zbarimg, and the preview's find and navigation.
+#include "PageReading.h"
 #include "ReadOnlyFolder.h"
 #include "RecordingPlatform.h"
 #include "TestLibrary.h"
@@ -15,7 +16,6 @@
 #include "db/Money.h"
 
 #include <QLineEdit>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -23,46 +23,12 @@ using db::Money;
 
 namespace {
 
-QString run(const QString &program, const QStringList &args, int *exitCode = nullptr)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000))
-        qFatal("%s did not finish", qPrintable(program));
-    if (exitCode)
-        *exitCode = p.exitCode();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 // The text of one page of a PDF as poppler reads it, each run of blanks as one blank (the
 // gaps between words are positions on the page, not characters).
 QString pdfPageText(const QString &pdf, int page)
 {
     static const QRegularExpression blanks(QStringLiteral("[ \t]+"));
-    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
-                                             QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")})
-        .replace(blanks, QStringLiteral(" "));
-}
-
-int pdfPageCount(const QString &pdf)
-{
-    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
-    static const QRegularExpression pages(QStringLiteral(R"(Pages:\s+(\d+))"));
-    return pages.match(info).captured(1).toInt();
-}
-
-// Every Code 128 value zbarimg finds in the image, sorted.
-QStringList decodedBarcodes(const QImage &image, const QString &folder)
-{
-    const QString file = QDir(folder).filePath(QStringLiteral("labels.png"));
-    image.save(file);
-    const QString out = run(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), QStringLiteral("-Sdisable"),
-                                                        QStringLiteral("-Scode128.enable"), file});
-    QStringList values;
-    for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        values.append(line.section(QLatin1Char(':'), 1));
-    values.sort();
-    return values;
+    return pdfText(pdf, page).replace(blanks, QStringLiteral(" "));
 }
 
 // The values zbarimg finds in one cell of a page image, cut out on its own.
@@ -537,7 +503,7 @@ void TstReports::savedPdfIsNamedByTheTitle()
     QCOMPARE(platform_->events.first().detail, suggested);
     QCOMPARE(platform_->errors(), QStringList());
     // The document inside carries the title too.
-    const QString info = run(QStringLiteral("pdfinfo"), {path});
+    const QString info = runTool(QStringLiteral("pdfinfo"), {path});
     const QRegularExpression title(QStringLiteral("Title:\\s+%1\n").arg(QFileInfo(suggested).completeBaseName()));
     QVERIFY2(title.match(info).hasMatch(), qPrintable(info));
 }

@@ -1,6 +1,7 @@
 // Statistics: copies and value by class, intake by operator, the borrowing rankings and the
 // money ledger by date, on the embedded file and on PostgreSQL.
 #include "InputLabels.h"
+#include "PageReading.h"
 #include "RecordingPlatform.h"
 #include "TestLibrary.h"
 #include "WorkbookReader.h"
@@ -22,7 +23,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
@@ -127,17 +127,13 @@ static Table gridTable(const DataGrid &grid, const QStringList &fields)
     return table;
 }
 
-static QString pdfText(const Report &shown, const QString &folder)
+static QString reportText(const Report &shown, const QString &folder)
 {
     Report report = shown;
     const QString pdf = QDir(folder).filePath(QStringLiteral("report.pdf"));
     report.savePdf(pdf);
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished(60000))
-        qFatal("pdftotext did not finish");
     static const QRegularExpression blanks(QStringLiteral("[ \t]+"));
-    return QString::fromUtf8(p.readAllStandardOutput()).replace(blanks, QStringLiteral(" "));
+    return pdfText(pdf).replace(blanks, QStringLiteral(" "));
 }
 
 // The workbook the spreadsheet program was started with.
@@ -226,7 +222,7 @@ void TstStatistics::classReportAndExportKeepEveryDecimal()
     QVERIFY(preview);
     QCOMPARE(preview->report().rows().size(), 3);
     QCOMPARE(preview->report().rows().first().value(QStringLiteral("金额")).value<Money>(), *Money::parse("37.1368"));
-    const QString page = pdfText(preview->report(), library.folder());
+    const QString page = reportText(preview->report(), library.folder());
     QVERIFY2(page.contains(QStringLiteral("文学 4 37.1368")), qPrintable(page));
     QVERIFY2(page.contains(QStringLiteral("历史 5 0.00")), qPrintable(page));
     QVERIFY2(page.contains(QStringLiteral("分类 数量 金额")), qPrintable(page));
@@ -307,7 +303,7 @@ void TstStatistics::intakeReportReadsBackFromThePdf()
     fm.Button2->click();
     auto *preview = platform_->lastWindow<TReportPreviewFm>();
     QVERIFY(preview);
-    const QString page = pdfText(preview->report(), library.folder());
+    const QString page = reportText(preview->report(), library.folder());
     QVERIFY2(page.contains(QStringLiteral("张三 1 20.00")), qPrintable(page));
     QVERIFY2(page.contains(QStringLiteral("李四 2 5.1234")), qPrintable(page));
 
@@ -382,7 +378,7 @@ void TstStatistics::ledgerReportAndExport()
     auto *preview = platform_->lastWindow<TReportPreviewFm>();
     QVERIFY(preview);
     QCOMPARE(preview->report().rows().size(), 4);
-    const QString page = pdfText(preview->report(), library.folder());
+    const QString page = reportText(preview->report(), library.folder());
     QVERIFY2(page.contains(QStringLiteral("项目 时间 读者编号 读者姓名 金额 管理员")), qPrintable(page));
     QVERIFY2(page.contains(QStringLiteral("开户费 2025-06-16 R1 张三 10.00 admin")), qPrintable(page));
     QVERIFY2(page.contains(QStringLiteral("充值 2025-06-16 R1 张三 -20.00 admin")), qPrintable(page));
