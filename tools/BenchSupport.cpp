@@ -4,7 +4,9 @@
 #include "db/DbError.h"
 
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <cstdio>
 
@@ -59,19 +61,37 @@ void ScratchPostgres::admin(const QString &statement) const
 
 void QuietPlatform::error(const QString &text) { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
 
+// The statement as the engine runs it, its bound values written in as the engine's literals (a
+// server does not prepare an explain).
+static QString literalText(db::Database &database, const db::Sql &statement)
+{
+    const QVariantList values = database.prepare(statement).boundValues();
+    const QString text = db::Database::preparedText(statement, database.driver());
+    QString out;
+    qsizetype next = 0;
+    for (const QChar c : text) {
+        if (c != QLatin1Char('?') || next >= values.size()) {
+            out += c;
+            continue;
+        }
+        const QVariant &value = values.at(next++);
+        QSqlField field(QString(), value.metaType());
+        field.setValue(value);
+        out += database.handle().driver()->formatValue(field);
+    }
+    return out;
+}
+
 QStringList queryPlan(db::Database &database, const db::Sql &statement)
 {
     const bool sqlite = database.engine() == db::Engine::SQLite;
-    db::Sql explain = db::Sql::fixed(sqlite ? QStringLiteral("explain query plan ") : QStringLiteral("explain ")) + statement;
-    explain.limit(statement.rowLimit());
+    QSqlQuery query(database.handle());
+    if (!query.exec((sqlite ? QStringLiteral("explain query plan ") : QStringLiteral("explain "))
+                    + literalText(database, statement)))
+        return {query.lastError().text()};
     QStringList lines;
-    try {
-        db::Rows rows = database.select(explain);
-        while (rows.next())
-            lines.append(rows.query().value(sqlite ? QStringLiteral("detail") : QStringLiteral("QUERY PLAN")).toString());
-    } catch (const db::DbError &e) {
-        lines.append(e.text());
-    }
+    while (query.next())
+        lines.append(query.value(sqlite ? QStringLiteral("detail") : QStringLiteral("QUERY PLAN")).toString());
     return lines;
 }
 

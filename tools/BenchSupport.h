@@ -46,7 +46,7 @@ public:
     bool startProgram(const QStringList &, const QStringList &) override { return false; }
 };
 
-// The engine's plan of a statement, one line a step, its values bound as they are when it runs.
+// The engine's plan of a statement, one line a step, its values as they are bound when it runs.
 QStringList queryPlan(db::Database &database, const db::Sql &statement);
 
 } // namespace tools
