@@ -5,6 +5,8 @@
 #include "catalogue/BkEditUt.h"
 #include "catalogue/QkAddUt.h"
 #include "catalogue/QkEditUt.h"
+#include "common/ErrorDisplay.h"
+#include "components/GridModel.h"
 #include "components/Report.h"
 #include "components/ReportPreview.h"
 #include "components/ReportRows.h"
@@ -42,16 +44,14 @@ qint64 roundHalfEven(db::Money amount)
     return units;
 }
 
-// A whole-table figure tt as a whole number, halves to even; a sum over no rows is 0.
-QString wholeNumber(db::Database &database, db::Sql statement, db::ColumnKind kind)
+// A figure as a whole number, halves to even; a sum over no rows is 0.
+QString wholeNumber(const db::Rows &rows, const QString &column, db::ColumnKind kind)
 {
-    const QString tt = QStringLiteral("tt");
-    db::Rows rows = database.select(statement.kind(tt, kind));
-    if (!rows.next() || rows.isNull(tt))
+    if (rows.isNull(column))
         return QStringLiteral("0");
     if (kind == db::ColumnKind::Money)
-        return QString::number(roundHalfEven(rows.money(tt)));
-    return QString::number(rows.integer(tt));
+        return QString::number(roundHalfEven(rows.money(column)));
+    return QString::number(rows.integer(column));
 }
 
 } // namespace
@@ -118,16 +118,31 @@ TBkSearchFm::TBkSearchFm(QWidget *parent) : CatalogueSearch(QStringLiteral("book
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
     conditionRow->addWidget(Label2);
+    connect(grid, &DataGrid::totalsChanged, this, guarded([this] { showTotals(); }));
     FormShow();
 }
 
+// The count and both sums in one pass over the table.
 QString TBkSearchFm::totalsLine() const
 {
-    db::Database &db = database();
     using K = db::ColumnKind;
-    return QStringLiteral("总记录数:") + wholeNumber(db, db::Sql("select count(编号) as tt from 图书"), K::Integer)
-           + QStringLiteral(" 总数量:") + wholeNumber(db, db::Sql("select sum(数量) as tt from 图书"), K::Integer)
-           + QStringLiteral(" 总价格:") + wholeNumber(db, db::Sql("select sum(数量*价格) as tt from 图书"), K::Money);
+    const QString count = QStringLiteral("n"), copies = QStringLiteral("copies"), worth = QStringLiteral("worth");
+    db::Rows rows = database().select(db::Sql("select count(编号) as n, sum(数量) as copies, sum(数量*价格) as worth from 图书")
+                                          .kind(count, K::Integer)
+                                          .kind(copies, K::Integer)
+                                          .kind(worth, K::Money));
+    if (!rows.next())
+        return {};
+    return QStringLiteral("总记录数:") + wholeNumber(rows, count, K::Integer) + QStringLiteral(" 总数量:")
+           + wholeNumber(rows, copies, K::Integer) + QStringLiteral(" 总价格:") + wholeNumber(rows, worth, K::Money);
+}
+
+void TBkSearchFm::showTotals()
+{
+    if (!totalsPending_)
+        return;
+    totalsPending_ = false;
+    Label2->setText(totalsLine());
 }
 
 void TBkSearchFm::FormShow()
@@ -140,8 +155,13 @@ void TBkSearchFm::FormShow()
     c.addWindow = [this] { return new TBkAddFm(this); };
     c.editWindow = [this](const QVariant &rowId) { return new TBkEditFm(database(), rowId, this); };
     configureCatalogue(std::move(c));
-    // Once per showing: searches and deletions leave it as it was.
-    Label2->setText(totalsLine());
+    // Once per showing (searches and deletions leave it as it was), and after the list's first
+    // screen, which the whole table's count and sums would otherwise hold up: it follows the
+    // list's own count, which waits for that screen.
+    Label2->clear();
+    totalsPending_ = true;
+    if (grid->model()->totalsKnown())
+        showTotals();
 }
 
 // ---------------------------------------------------------------------------------------------

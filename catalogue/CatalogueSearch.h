@@ -34,12 +34,15 @@ public:
     explicit TBkSearchFm(QWidget *parent = nullptr);
     static SearchListConfig bookList();
 
-    QLabel *Label2; // 总记录数, 总数量, 总价格 over the whole table
+    QLabel *Label2; // 总记录数, 总数量, 总价格 over the whole table, once the list's first screen is shown
 
     void FormShow();
 
 private:
     QString totalsLine() const;
+    void showTotals();
+
+    bool totalsPending_ = false;
 };
 
 // 期刊管理: the periodical list, every periodical at opening.

@@ -8,4 +8,4 @@ target_sources(lbcomponents PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/GridExport.cpp)
 
 add_executable(bench_grid ${CMAKE_SOURCE_DIR}/tools/bench_grid.cpp)
-target_link_libraries(bench_grid PRIVATE lbcomponents lbcreate)
+target_link_libraries(bench_grid PRIVATE lbcomponents lbcreate lbbench)

@@ -32,6 +32,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
@@ -223,6 +224,8 @@ private slots:
     // 图书资料管理, 期刊管理
     void bookListOpensWithTopAndTotals_data() { TestLibrary::addEngineRows(); }
     void bookListOpensWithTopAndTotals();
+    void bookListTotalsAfterFirstScreen_data() { TestLibrary::addEngineRows(); }
+    void bookListTotalsAfterFirstScreen();
     void bookListFuzzyAndExact_data() { TestLibrary::addEngineRows(); }
     void bookListFuzzyAndExact();
     void bookListDeleteAsksByTitle_data() { TestLibrary::addEngineRows(); }
@@ -891,6 +894,29 @@ void TstCatalogue::bookListOpensWithTopAndTotals()
     QCOMPARE(fm.Label2->text(), totals);
     button(fm, "ToolButton5")->click();
     QCOMPARE(fm.grid->rowCount(), 504);
+}
+
+// The count and sums over the whole table wait for the list's first screen, and take one pass.
+void TstCatalogue::bookListTotalsAfterFirstScreen()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    database.insert(QStringLiteral("图书"), {{QStringLiteral("编号"), QStringLiteral("B1")},
+                                             {QStringLiteral("数量"), 3},
+                                             {QStringLiteral("价格"), QVariant::fromValue(*Money::parse("2.50"))}});
+    QStringList wholeTable;
+    database.setStatementObserver([&wholeTable](const db::Sql &s) {
+        if (s.preparedText().contains(QStringLiteral("sum(数量*价格)")))
+            wholeTable.append(s.preparedText());
+    });
+    const auto quiet = qScopeGuard([&database] { database.setStatementObserver({}); });
+    TBkSearchFm fm;
+    QVERIFY(fm.Label2->text().isEmpty());
+    QVERIFY2(wholeTable.isEmpty(), qPrintable(wholeTable.join(QLatin1Char('\n'))));
+    fm.show();
+    // 3 × 2.50 = 7.5: halves to even.
+    QTRY_COMPARE(fm.Label2->text(), QStringLiteral("总记录数:1 总数量:3 总价格:8"));
+    QCOMPARE(wholeTable.size(), 1);
 }
 
 void TstCatalogue::bookListFuzzyAndExact()

@@ -649,4 +649,14 @@ void Generator::run()
     library.make();
 }
 
+void preferSpeedWhileFilling(db::Database &database)
+{
+    if (database.engine() != db::Engine::SQLite)
+        return;
+    QSqlQuery pragma(database.handle());
+    for (const char *statement : {"pragma synchronous = off", "pragma journal_mode = memory", "pragma cache_size = -524288",
+                                  "pragma temp_store = memory"})
+        pragma.exec(QString::fromLatin1(statement));
+}
+
 } // namespace tools

@@ -48,4 +48,8 @@ private:
     int batchRows_ = 5000;
 };
 
+// Settings of a connection that only fills a throw-away file: no waiting on the disk for each
+// commit, and a page cache that holds the indexes of a million rows. Nothing on a server.
+void preferSpeedWhileFilling(db::Database &database);
+
 } // namespace tools

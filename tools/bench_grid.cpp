@@ -9,6 +9,7 @@
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/Money.h"
+#include "tools/BenchSupport.h"
 #include "tools/DatabaseCreator.h"
 
 #include <QApplication>
@@ -85,56 +86,6 @@ static void fillPostgres(db::Database &database, int rows)
     exec(handle, QStringLiteral("analyze 图书"));
 }
 
-// A scratch database on the server, dropped again at the end.
-class PostgresScratch {
-public:
-    explicit PostgresScratch(const QString &settings)
-    {
-        for (const QString &part : settings.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            const QString key = part.section(QLatin1Char('='), 0, 0);
-            const QString value = part.section(QLatin1Char('='), 1);
-            if (key == QLatin1String("host"))
-                spec.host = value;
-            else if (key == QLatin1String("port"))
-                spec.port = value.toInt();
-            else if (key == QLatin1String("user"))
-                spec.user = value;
-            else if (key == QLatin1String("password"))
-                spec.password = value;
-        }
-        spec.engine = db::Engine::PostgreSQL;
-        spec.database = QStringLiteral("lib_bench_grid");
-        admin(QStringLiteral("drop database if exists lib_bench_grid"));
-        admin(QStringLiteral("create database lib_bench_grid encoding 'UTF8' template template0"));
-    }
-    ~PostgresScratch()
-    {
-        try {
-            admin(QStringLiteral("drop database if exists lib_bench_grid with (force)"));
-        } catch (const db::DbError &) {
-        }
-    }
-    db::ConnectionSpec spec;
-
-private:
-    void admin(const QString &statement) const
-    {
-        const QString name = QStringLiteral("bench-admin");
-        {
-            QSqlDatabase handle = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-            handle.setHostName(spec.host);
-            handle.setPort(spec.port);
-            handle.setUserName(spec.user);
-            handle.setPassword(spec.password);
-            handle.setDatabaseName(QStringLiteral("postgres"));
-            if (!handle.open())
-                throw db::DbError(handle.lastError().text());
-            exec(handle, statement);
-        }
-        QSqlDatabase::removeDatabase(name);
-    }
-};
-
 static double timed(const std::function<void()> &step)
 {
     QElapsedTimer clock;
@@ -155,20 +106,6 @@ static double timedBare(db::Database &database, const Sql &statement)
     });
 }
 
-// The engine's plan of a statement without values.
-static QStringList plan(db::Database &database, const Sql &statement)
-{
-    const bool sqlite = database.engine() == db::Engine::SQLite;
-    QSqlQuery query(database.handle());
-    if (!query.exec((sqlite ? QStringLiteral("explain query plan ") : QStringLiteral("explain "))
-                    + statement.preparedText()))
-        return {query.lastError().text()};
-    QStringList lines;
-    while (query.next())
-        lines.append(query.value(sqlite ? QStringLiteral("detail") : QStringLiteral("QUERY PLAN")).toString());
-    return lines;
-}
-
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -180,10 +117,10 @@ int main(int argc, char **argv)
 
     try {
         QTemporaryDir dir;
-        std::unique_ptr<PostgresScratch> scratch;
+        std::unique_ptr<tools::ScratchPostgres> scratch;
         db::ConnectionSpec spec;
         if (pg > 0 && pg + 1 < args.size()) {
-            scratch = std::make_unique<PostgresScratch>(args.at(pg + 1));
+            scratch = std::make_unique<tools::ScratchPostgres>(args.at(pg + 1), QStringLiteral("lib_bench_grid"));
             spec = scratch->spec;
         } else {
             spec.engine = db::Engine::SQLite;
@@ -319,7 +256,7 @@ int main(int argc, char **argv)
                         median(program) / median(bare), qPrintable(database.displayText(step.bare)));
             if (step.plan != Plan::None)
                 for (const QString &line :
-                     plan(database, grid.model()->query().page(0, GridModel::ChunkRows, step.plan == Plan::LastPage)))
+                     tools::queryPlan(database, grid.model()->query().page(0, GridModel::ChunkRows, step.plan == Plan::LastPage)))
                     std::printf("%50s   plan: %s\n", "", qPrintable(line));
         }
         std::printf("rows shown %d, 价格 sum %s, 数量 sum %s\n", grid.rowCount(),

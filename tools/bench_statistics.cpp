@@ -18,6 +18,7 @@
 #include "statistics/RdChartUt.h"
 #include "statistics/ShouRuCountUt.h"
 #include "statistics/SortSearchUt.h"
+#include "tools/BenchSupport.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -33,23 +34,6 @@
 #include <vector>
 
 namespace {
-
-// Says nothing and answers nothing: the intake statistics show their statement first.
-class QuietPlatform : public Platform {
-public:
-    void message(const QString &, const QString &) override {}
-    void error(const QString &text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    bool question(const QString &, const QString &) override { return false; }
-    std::optional<QString> inputBox(const QString &, const QString &, const QString &, bool) override { return {}; }
-    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString folderName(const QString &, const QString &) override { return {}; }
-    std::optional<QString> choosePrinter(const QString &) override { return {}; }
-    void beep() override {}
-    bool openDocument(const QString &) override { return false; }
-    QString installedProgram(const QStringList &) override { return {}; }
-    bool startProgram(const QStringList &, const QStringList &) override { return false; }
-};
 
 double elapsedMs(const std::function<void()> &step)
 {
@@ -133,7 +117,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const int repeats = args.size() > 1 ? std::max(1, args.at(1).toInt()) : 5;
-    Platform::install(std::make_unique<QuietPlatform>());
+    Platform::install(std::make_unique<tools::QuietPlatform>());
     try {
         const QString target = args.first();
         const db::ConnectionSpec spec = db::connectionSpecOf(target);

@@ -56,18 +56,6 @@ void createWhenMissing(const db::ConnectionSpec &spec, QTextStream &out)
     out.flush();
 }
 
-// The file is throw-away until the generator has finished, and the indexes of a million rows
-// do not fit SQLite's default page cache of 2 MB: without these the run waits on the disk.
-void preferSpeed(db::Database &database)
-{
-    if (database.engine() != db::Engine::SQLite)
-        return;
-    QSqlQuery pragma(database.handle());
-    for (const char *statement : {"pragma synchronous = off", "pragma journal_mode = memory", "pragma cache_size = -524288",
-                                  "pragma temp_store = memory"})
-        pragma.exec(QString::fromLatin1(statement));
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -85,7 +73,8 @@ int main(int argc, char **argv)
         const db::ConnectionSpec spec = db::connectionSpecOf(args->target);
         createWhenMissing(spec, out);
         db::Database database(spec, db::kindOfEngine(spec.engine));
-        preferSpeed(database);
+        // The file is throw-away until the generator has finished.
+        tools::preferSpeedWhileFilling(database);
         tools::Generator generator(database, args->options);
         // Fewer commits: every commit writes out the index pages the batch touched.
         generator.setBatchRows(20000);
