@@ -2,8 +2,14 @@
 
 #include "components/SearchListWindow.h"
 
-class QLabel;
+#include <initializer_list>
+
 class Report;
+
+// The columns of a catalogue list: shown (with a footer), or hidden but exported.
+GridColumn listedColumn(const char *field, GridColumn::Footer footer = GridColumn::Footer::None);
+GridColumn hiddenColumn(const char *field);
+QStringList fieldNames(std::initializer_list<const char *> list);
 
 // The list windows of the catalogue over 图书 and 期刊: the search-list window with the list report
 // and the barcode labels of the listed rows.
@@ -25,32 +31,4 @@ protected:
 
 private:
     QString listTemplate_;
-};
-
-// 图书资料管理: the book list, opening with at most 500 books, with the totals line over the whole table.
-class TBkSearchFm : public CatalogueSearch {
-    Q_OBJECT
-public:
-    explicit TBkSearchFm(QWidget *parent = nullptr);
-    static SearchListConfig bookList();
-
-    QLabel *Label2; // 总记录数, 总数量, 总价格 over the whole table, once the list's first screen is shown
-
-    void FormShow();
-
-private:
-    QString totalsLine() const;
-    void showTotals();
-
-    bool totalsPending_ = false;
-};
-
-// 期刊管理: the periodical list, every periodical at opening.
-class TQkSearchFm : public CatalogueSearch {
-    Q_OBJECT
-public:
-    explicit TQkSearchFm(QWidget *parent = nullptr);
-    static SearchListConfig periodicalList();
-
-    void FormShow();
 };

@@ -11,7 +11,8 @@
 //   bench_catalogue [books] --postgresql "host=.. port=.. user=.."     a scratch database on that server
 //   bench_catalogue --library TARGET      a library of book-generate (a .db file or a connection text)
 #include "app/Session.h"
-#include "catalogue/CatalogueSearch.h"
+#include "catalogue/BkSearchUt.h"
+#include "catalogue/QkSearchUt.h"
 #include "common/Platform.h"
 #include "components/DataGrid.h"
 #include "components/GridModel.h"
