@@ -1,0 +1,659 @@
+#include "catalogue/Workbook.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+#include <freexl.h>
+#include <quazip.h>
+#include <quazipfile.h>
+
+#include <cmath>
+#include <optional>
+#include <stdexcept>
+
+namespace {
+
+[[noreturn]] void refuse(const QString &reason)
+{
+    throw std::runtime_error(reason.toStdString());
+}
+
+QString shownName(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+[[noreturn]] void notAWorkbook(const QString &path)
+{
+    refuse(QStringLiteral("%1 不是Excel工作簿, 无法读取。").arg(shownName(path)));
+}
+
+[[noreturn]] void damaged(const QString &path)
+{
+    refuse(QStringLiteral("工作簿 %1 已损坏, 无法读取。请在电子表格程序中打开并另存后再导入。").arg(shownName(path)));
+}
+
+[[noreturn]] void encrypted(const QString &path)
+{
+    refuse(QStringLiteral("工作簿 %1 设有密码(已加密), 无法读取。请在电子表格程序中去掉密码另存后再导入。").arg(shownName(path)));
+}
+
+// The first bytes of the file; an empty or unreadable file is refused here.
+QByteArray fileStart(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        refuse(QStringLiteral("无法打开文件 %1: %2").arg(path, file.errorString()));
+    if (file.size() == 0)
+        refuse(QStringLiteral("文件 %1 是空的(0字节), 不是工作簿。").arg(shownName(path)));
+    return file.read(8);
+}
+
+const QByteArray ZipSignature("PK\x03\x04", 4);
+const QByteArray CompoundSignature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+
+// Office keeps a workbook with an opening password as an encrypted package inside a compound
+// file, whatever its extension.
+bool encryptedPackage(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QString name = QStringLiteral("EncryptedPackage");
+    const QByteArray utf16(reinterpret_cast<const char *>(name.utf16()), name.size() * 2);
+    return file.readAll().contains(utf16);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cells as a user reads them
+
+// A number in a cell without a date format: up to fifteen significant digits, no trailing zeros.
+QString numberText(double value)
+{
+    if (value == 0)
+        return QStringLiteral("0");
+    return QString::number(value, 'g', 15);
+}
+
+// A date serial: days since 1899-12-30 (Excel counts a 29 February 1900 that never was, so the
+// days before it start a day later) or since 1904-01-01; the fraction is the time of day.
+QDateTime serialDateTime(double serial, bool date1904)
+{
+    const double days = std::floor(serial);
+    qint64 seconds = std::llround((serial - days) * 86400.0);
+    QDate date;
+    if (date1904)
+        date = QDate(1904, 1, 1).addDays(qint64(days));
+    else if (days < 60)
+        date = QDate(1899, 12, 31).addDays(qint64(days));
+    else
+        date = QDate(1899, 12, 30).addDays(qint64(days));
+    if (seconds >= 86400) {
+        date = date.addDays(1);
+        seconds -= 86400;
+    }
+    return QDateTime(date, QTime(0, 0).addSecs(int(seconds)));
+}
+
+QString dateTimeText(const QDateTime &at, bool showTime)
+{
+    if (showTime && at.time() != QTime(0, 0))
+        return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return at.date().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+// What a number format shows: dates and times by their codes, the rest as plain numbers.
+struct NumberFormat {
+    bool date = false;
+    bool time = false;
+    QStringList literal; // sections made of quoted text only (e.g. "TRUE";"TRUE";"FALSE")
+};
+
+bool isBuiltInDate(int id)
+{
+    return (id >= 14 && id <= 17) || id == 22 || (id >= 27 && id <= 36) || (id >= 50 && id <= 58);
+}
+
+bool isBuiltInTime(int id)
+{
+    return (id >= 18 && id <= 22) || (id >= 45 && id <= 47);
+}
+
+// The sections of a format code, split at semicolons outside quotes.
+QStringList formatSections(const QString &code)
+{
+    QStringList sections{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code.at(i);
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (!quoted && c == QLatin1Char('\\') && i + 1 < code.size()) {
+            sections.last() += c;
+            sections.last() += code.at(++i);
+            continue;
+        } else if (!quoted && c == QLatin1Char(';')) {
+            sections.append(QString());
+            continue;
+        }
+        sections.last() += c;
+    }
+    return sections;
+}
+
+// A section's codes without its quoted text, escaped characters, brackets ([Red], [$-804],
+// [DBNum1]), padding and fill characters; `quotedOnly` tells whether quoted text was all it had.
+QString formatCodes(const QString &section, bool *elapsedTime, bool *quotedOnly)
+{
+    QString codes;
+    bool quoted = false;
+    bool sawQuote = false;
+    for (qsizetype i = 0; i < section.size(); ++i) {
+        const QChar c = section.at(i);
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            sawQuote = true;
+        } else if (quoted) {
+            continue;
+        } else if (c == QLatin1Char('\\') || c == QLatin1Char('_') || c == QLatin1Char('*')) {
+            ++i;
+        } else if (c == QLatin1Char('[')) {
+            const qsizetype end = section.indexOf(QLatin1Char(']'), i);
+            const QString inside = section.mid(i + 1, end < 0 ? -1 : end - i - 1).toLower();
+            if (!inside.isEmpty() && QStringLiteral("hms").contains(inside.at(0))
+                && inside.count(inside.at(0)) == inside.size())
+                *elapsedTime = true;
+            if (end < 0)
+                break;
+            i = end;
+        } else {
+            codes += c.toLower();
+        }
+    }
+    *quotedOnly = sawQuote && codes.trimmed().isEmpty();
+    return codes;
+}
+
+NumberFormat numberFormat(int id, const QString &code)
+{
+    NumberFormat format;
+    if (isBuiltInDate(id))
+        format.date = true;
+    if (isBuiltInTime(id))
+        format.time = true;
+    if (code.isEmpty())
+        return format;
+    const QStringList sections = formatSections(code);
+    bool elapsed = false;
+    bool quotedOnly = false;
+    QString codes = formatCodes(sections.first(), &elapsed, &quotedOnly);
+    codes.remove(QStringLiteral("am/pm")).remove(QStringLiteral("a/p"));
+    const bool hours = codes.contains(QLatin1Char('h')) || codes.contains(QLatin1Char('s')) || elapsed;
+    const bool days = codes.contains(QLatin1Char('y')) || codes.contains(QLatin1Char('d'));
+    const bool months = codes.contains(QLatin1Char('m'));
+    format.date = format.date || days || (months && !hours);
+    format.time = format.time || hours;
+    bool allQuoted = quotedOnly;
+    for (const QString &section : sections) {
+        bool e = false;
+        bool q = false;
+        formatCodes(section, &e, &q);
+        allQuoted = allQuoted && q;
+    }
+    if (allQuoted) {
+        for (const QString &section : sections)
+            format.literal.append(QString(section).remove(QLatin1Char('"')));
+    }
+    return format;
+}
+
+QString formattedNumber(double value, const NumberFormat &format, bool date1904)
+{
+    if (!format.literal.isEmpty()) {
+        const int section = value > 0 ? 0 : value < 0 ? 1 : 2;
+        return format.literal.value(section, format.literal.first());
+    }
+    if (format.date)
+        return dateTimeText(serialDateTime(value, date1904), format.time);
+    if (format.time)
+        return serialDateTime(value, date1904).time().toString(QStringLiteral("HH:mm:ss"));
+    return numberText(value);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The lines of a sheet, cell by cell at their places
+
+class SheetBuilder {
+public:
+    void set(int row, int column, const QString &text)
+    {
+        if (text.isEmpty())
+            return;
+        while (lines_.size() <= row)
+            lines_.append(QStringList());
+        QStringList &line = lines_[row];
+        while (line.size() <= column)
+            line.append(QString());
+        line[column] = text;
+    }
+
+    // Lines and cells after the last one with text are not part of the sheet.
+    SheetLines finish()
+    {
+        SheetLines sheet;
+        sheet.lines = std::move(lines_);
+        for (const QStringList &line : sheet.lines)
+            sheet.columns = std::max(sheet.columns, int(line.size()));
+        return sheet;
+    }
+
+private:
+    QList<QStringList> lines_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// .xlsx: a zip of XML parts
+
+// Office escapes characters XML cannot carry as _xHHHH_.
+QString unescapeOoxml(QString text)
+{
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    static const QRegularExpression escaped(QStringLiteral("_x([0-9A-Fa-f]{4})_"));
+    QString out;
+    qsizetype last = 0;
+    for (QRegularExpressionMatchIterator it = escaped.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += QStringView(text).mid(last, m.capturedStart() - last);
+        out += QChar(m.captured(1).toUShort(nullptr, 16));
+        last = m.capturedEnd();
+    }
+    out += QStringView(text).mid(last);
+    return out;
+}
+
+// The attribute whatever its namespace (transitional and strict workbooks name them apart).
+QString attribute(const QXmlStreamReader &xml, QLatin1String name)
+{
+    for (const QXmlStreamAttribute &a : xml.attributes())
+        if (a.name() == name)
+            return a.value().toString();
+    return {};
+}
+
+// The text of a string item (<si> or <is>): its runs, without the phonetic guide (<rPh>).
+QString stringItem(QXmlStreamReader &xml)
+{
+    QString text;
+    const QString end = xml.name().toString();
+    while (xml.readNext() != QXmlStreamReader::Invalid) {
+        if (xml.isEndElement() && xml.name() == end)
+            break;
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == QLatin1String("rPh"))
+            xml.skipCurrentElement();
+        else if (xml.name() == QLatin1String("t"))
+            text += xml.readElementText();
+    }
+    return unescapeOoxml(text);
+}
+
+// Column index (0 for A) and row index of a reference such as C5.
+bool cellReference(QStringView reference, int *column, int *row)
+{
+    int c = 0;
+    qsizetype i = 0;
+    for (; i < reference.size() && reference.at(i).isLetter(); ++i)
+        c = c * 26 + (reference.at(i).toUpper().unicode() - 'A' + 1);
+    bool ok = false;
+    const int r = reference.mid(i).toInt(&ok);
+    if (i == 0 || !ok || r < 1)
+        return false;
+    *column = c - 1;
+    *row = r - 1;
+    return true;
+}
+
+class XlsxReader {
+public:
+    explicit XlsxReader(const QString &path) : path_(path), zip_(path) {}
+
+    SheetLines read()
+    {
+        if (!zip_.open(QuaZip::mdUnzip)) {
+            if (fileStart(path_).startsWith("PK"))
+                damaged(path_);
+            notAWorkbook(path_);
+        }
+        const QString workbook = relationTargets(QStringLiteral("_rels/.rels"), {})
+                                     .value(QStringLiteral("officeDocument"), QStringLiteral("xl/workbook.xml"));
+        if (!zip_.setCurrentFile(workbook))
+            notAWorkbook(path_);
+        const QString folder = QFileInfo(workbook).path();
+        const QHash<QString, QString> targets =
+            relationTargets(folder + QStringLiteral("/_rels/") + QFileInfo(workbook).fileName() + QStringLiteral(".rels"), folder);
+        const QString sheet = readWorkbook(part(workbook), targets);
+        if (targets.contains(QStringLiteral("sharedStrings")))
+            readSharedStrings(part(targets.value(QStringLiteral("sharedStrings"))));
+        if (targets.contains(QStringLiteral("styles")))
+            readStyles(part(targets.value(QStringLiteral("styles"))));
+        return readWorksheet(part(sheet));
+    }
+
+private:
+    QByteArray part(const QString &name)
+    {
+        if (!zip_.setCurrentFile(name))
+            damaged(path_);
+        QuaZipFile file(&zip_);
+        if (!file.open(QIODevice::ReadOnly))
+            damaged(path_);
+        QByteArray bytes = file.readAll();
+        file.close();
+        if (file.getZipError() != UNZ_OK)
+            damaged(path_);
+        return bytes;
+    }
+
+    void check(const QXmlStreamReader &xml)
+    {
+        if (xml.hasError())
+            damaged(path_);
+    }
+
+    // A relationship part: the target of each relationship by its id, and by the last word of
+    // its type (officeDocument, sharedStrings, styles) for the first of that type.
+    QHash<QString, QString> relationTargets(const QString &name, const QString &folder)
+    {
+        QHash<QString, QString> targets;
+        if (!zip_.setCurrentFile(name))
+            return targets;
+        QXmlStreamReader xml(part(name));
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("Relationship"))
+                continue;
+            QString target = attribute(xml, QLatin1String("Target"));
+            target = target.startsWith(QLatin1Char('/')) ? target.mid(1)
+                     : folder.isEmpty()                 ? target
+                                                        : QDir::cleanPath(folder + QLatin1Char('/') + target);
+            targets.insert(attribute(xml, QLatin1String("Id")), target);
+            const QString type = attribute(xml, QLatin1String("Type")).section(QLatin1Char('/'), -1);
+            if (!targets.contains(type))
+                targets.insert(type, target);
+        }
+        check(xml);
+        return targets;
+    }
+
+    // The date system and the part of the first worksheet.
+    QString readWorkbook(const QByteArray &bytes, const QHash<QString, QString> &targets)
+    {
+        QXmlStreamReader xml(bytes);
+        QString sheet;
+        while (!xml.atEnd() && sheet.isEmpty()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("workbookPr")) {
+                const QString v = attribute(xml, QLatin1String("date1904"));
+                date1904_ = v == QLatin1String("1") || v == QLatin1String("true");
+            } else if (xml.name() == QLatin1String("sheet")) {
+                sheet = targets.value(attribute(xml, QLatin1String("id")));
+                if (sheet.isEmpty())
+                    damaged(path_);
+            }
+        }
+        check(xml);
+        if (sheet.isEmpty())
+            refuse(QStringLiteral("工作簿 %1 中没有工作表。").arg(shownName(path_)));
+        return sheet;
+    }
+
+    void readSharedStrings(const QByteArray &bytes)
+    {
+        QXmlStreamReader xml(bytes);
+        while (!xml.atEnd()) {
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
+                strings_.append(stringItem(xml));
+        }
+        check(xml);
+    }
+
+    // The number format of each cell style.
+    void readStyles(const QByteArray &bytes)
+    {
+        QHash<int, QString> codes;
+        QXmlStreamReader xml(bytes);
+        bool cellXfs = false;
+        while (!xml.atEnd()) {
+            const QXmlStreamReader::TokenType token = xml.readNext();
+            if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("cellXfs"))
+                cellXfs = false;
+            if (token != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("numFmt"))
+                codes.insert(attribute(xml, QLatin1String("numFmtId")).toInt(), attribute(xml, QLatin1String("formatCode")));
+            else if (xml.name() == QLatin1String("cellXfs"))
+                cellXfs = true;
+            else if (cellXfs && xml.name() == QLatin1String("xf")) {
+                const int id = attribute(xml, QLatin1String("numFmtId")).toInt();
+                styles_.append(numberFormat(id, codes.value(id)));
+            }
+        }
+        check(xml);
+    }
+
+    SheetLines readWorksheet(const QByteArray &bytes)
+    {
+        SheetBuilder sheet;
+        QXmlStreamReader xml(bytes);
+        int row = -1;
+        int column = -1;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("row")) {
+                const QString r = attribute(xml, QLatin1String("r"));
+                row = r.isEmpty() ? row + 1 : r.toInt() - 1;
+                column = -1;
+                if (row < 0)
+                    damaged(path_);
+            } else if (xml.name() == QLatin1String("c")) {
+                const QString reference = attribute(xml, QLatin1String("r"));
+                int r = row;
+                if (reference.isEmpty())
+                    ++column;
+                else if (!cellReference(reference, &column, &r))
+                    damaged(path_);
+                const QString type = attribute(xml, QLatin1String("t"));
+                const QString style = attribute(xml, QLatin1String("s"));
+                sheet.set(std::max(r, 0), column, cellText(xml, type, style.isEmpty() ? 0 : style.toInt()));
+            }
+        }
+        check(xml);
+        return sheet.finish();
+    }
+
+    // Reads the cell's element to its end.
+    QString cellText(QXmlStreamReader &xml, const QString &type, int style)
+    {
+        QString value;
+        QString inlineText;
+        while (xml.readNextStartElement()) {
+            if (xml.name() == QLatin1String("v"))
+                value = xml.readElementText();
+            else if (xml.name() == QLatin1String("is"))
+                inlineText = stringItem(xml);
+            else
+                xml.skipCurrentElement();
+        }
+        check(xml);
+        if (type == QLatin1String("inlineStr"))
+            return inlineText;
+        if (type == QLatin1String("s")) {
+            bool ok = false;
+            const int index = value.toInt(&ok);
+            if (!ok || index < 0 || index >= strings_.size())
+                damaged(path_);
+            return strings_.at(index);
+        }
+        if (type == QLatin1String("str") || type == QLatin1String("e"))
+            return unescapeOoxml(value);
+        if (type == QLatin1String("b"))
+            return value.trimmed() == QLatin1String("1") ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        if (type == QLatin1String("d")) {
+            const QDateTime at = QDateTime::fromString(value, Qt::ISODate);
+            return at.isValid() ? dateTimeText(at, true) : value;
+        }
+        if (value.isEmpty())
+            return {};
+        bool ok = false;
+        const double number = value.toDouble(&ok);
+        if (!ok)
+            damaged(path_);
+        return formattedNumber(number, styles_.value(style), date1904_);
+    }
+
+    QString path_;
+    QuaZip zip_;
+    QStringList strings_;
+    QList<NumberFormat> styles_;
+    bool date1904_ = false;
+};
+
+SheetLines readXls(const QString &path);
+
+SheetLines readXlsx(const QString &path)
+{
+    const QByteArray start = fileStart(path);
+    if (start.startsWith(CompoundSignature)) {
+        if (encryptedPackage(path))
+            encrypted(path);
+        return readXls(path); // an Excel 97 workbook under the newer extension
+    }
+    return XlsxReader(path).read();
+}
+
+// ---------------------------------------------------------------------------------------------
+// .xls: Excel 97–2003 through FreeXL
+
+class XlsHandle {
+public:
+    explicit XlsHandle(const QString &path) : path_(path)
+    {
+        const int rc = freexl_open(QFile::encodeName(path).constData(), &handle_);
+        if (rc == FREEXL_OK && handle_)
+            return;
+        // FreeXL wants its handle closed even when the opening failed.
+        if (handle_)
+            freexl_close(handle_);
+        handle_ = nullptr;
+        // FreeXL 1.0 gives up on some sound workbooks (a long text split across the records of
+        // the string table, an empty text in it) without saying why.
+        if (rc == FREEXL_OK)
+            refuse(QStringLiteral("无法读取旧格式工作簿 %1。请在电子表格程序中另存为.xlsx后再导入。").arg(shownName(path)));
+        if (rc == FREEXL_INVALID_CFBF_HEADER || rc == FREEXL_BIFF_WORKBOOK_NOT_FOUND)
+            notAWorkbook(path);
+        if (rc == FREEXL_INSUFFICIENT_MEMORY)
+            refuse(QStringLiteral("内存不足, 无法读取工作簿 %1。").arg(shownName(path)));
+        damaged(path);
+    }
+    ~XlsHandle()
+    {
+        if (handle_)
+            freexl_close(handle_);
+    }
+    XlsHandle(const XlsHandle &) = delete;
+    XlsHandle &operator=(const XlsHandle &) = delete;
+
+    unsigned int info(unsigned short what) const
+    {
+        unsigned int value = 0;
+        if (freexl_get_info(handle_, what, &value) != FREEXL_OK)
+            damaged(path_);
+        return value;
+    }
+
+    SheetLines firstSheet() const
+    {
+        if (info(FREEXL_BIFF_PASSWORD) == FREEXL_BIFF_OBFUSCATED)
+            encrypted(path_);
+        if (info(FREEXL_BIFF_SHEET_COUNT) == 0)
+            refuse(QStringLiteral("工作簿 %1 中没有工作表。").arg(shownName(path_)));
+        if (freexl_select_active_worksheet(handle_, 0) != FREEXL_OK)
+            damaged(path_);
+        unsigned int rows = 0;
+        unsigned short columns = 0;
+        if (freexl_worksheet_dimensions(handle_, &rows, &columns) != FREEXL_OK)
+            damaged(path_);
+        SheetBuilder sheet;
+        for (unsigned int r = 0; r < rows; ++r)
+            for (unsigned short c = 0; c < columns; ++c)
+                sheet.set(int(r), int(c), cellText(r, c));
+        return sheet.finish();
+    }
+
+private:
+    QString cellText(unsigned int row, unsigned short column) const
+    {
+        FreeXL_CellValue cell;
+        if (freexl_get_cell_value(handle_, row, column, &cell) != FREEXL_OK)
+            damaged(path_);
+        switch (cell.type) {
+        case FREEXL_CELL_INT:
+            return QString::number(cell.value.int_value);
+        case FREEXL_CELL_DOUBLE:
+            return numberText(cell.value.double_value);
+        case FREEXL_CELL_TEXT:
+        case FREEXL_CELL_SST_TEXT:
+        case FREEXL_CELL_DATE:
+        case FREEXL_CELL_TIME:
+            return QString::fromUtf8(cell.value.text_value);
+        case FREEXL_CELL_DATETIME: {
+            const QString text = QString::fromUtf8(cell.value.text_value);
+            return text.endsWith(QLatin1String(" 00:00:00")) ? text.left(10) : text;
+        }
+        default:
+            return {};
+        }
+    }
+
+    QString path_;
+    const void *handle_ = nullptr;
+};
+
+SheetLines readXls(const QString &path)
+{
+    const QByteArray start = fileStart(path);
+    if (start.startsWith(ZipSignature))
+        return XlsxReader(path).read(); // a newer workbook under the old extension
+    if (!start.startsWith(CompoundSignature))
+        notAWorkbook(path);
+    if (encryptedPackage(path))
+        encrypted(path);
+    return XlsHandle(path).firstSheet();
+}
+
+} // namespace
+
+SheetLines readSheet(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("csv"))
+        return readCsvSheet(path);
+    if (suffix == QLatin1String("xlsx"))
+        return readXlsx(path);
+    if (suffix == QLatin1String("xls"))
+        return readXls(path);
+    refuse(QStringLiteral("不能导入 %1: 只能导入Excel工作簿(.xlsx, .xls)或CSV文件(.csv)。").arg(shownName(path)));
+}
+
+QString sheetFileFilter()
+{
+    return QStringLiteral("Excel 工作簿和CSV (*.xlsx *.xls *.csv);;Excel 工作簿 (*.xlsx *.xls);;CSV (*.csv)");
+}
