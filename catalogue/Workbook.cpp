@@ -9,8 +9,7 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <freexl.h>
-#include <quazip.h>
-#include <quazipfile.h>
+#include <unzip.h>
 
 #include <cmath>
 #include <optional>
@@ -320,20 +319,56 @@ bool cellReference(QStringView reference, int *column, int *row)
     return true;
 }
 
+// The parts of a zip archive, read with minizip: the zip library libxlsxwriter links too, so that
+// the export and the import share one set of zip functions in the program.
+class ZipArchive {
+public:
+    explicit ZipArchive(const QString &path) : zip_(unzOpen64(QFile::encodeName(path).constData())) {}
+    ~ZipArchive()
+    {
+        if (zip_)
+            unzClose(zip_);
+    }
+    ZipArchive(const ZipArchive &) = delete;
+    ZipArchive &operator=(const ZipArchive &) = delete;
+
+    bool isOpen() const { return zip_ != nullptr; }
+    bool contains(const QString &name) const { return unzLocateFile(zip_, name.toUtf8().constData(), 1) == UNZ_OK; }
+
+    // The part's bytes; nullopt when it is missing, cannot be inflated or fails its checksum.
+    std::optional<QByteArray> read(const QString &name) const
+    {
+        if (!contains(name) || unzOpenCurrentFile(zip_) != UNZ_OK)
+            return std::nullopt;
+        QByteArray bytes;
+        char buffer[65536];
+        int n = 0;
+        while ((n = unzReadCurrentFile(zip_, buffer, sizeof buffer)) > 0)
+            bytes.append(buffer, n);
+        const bool closed = unzCloseCurrentFile(zip_) == UNZ_OK; // UNZ_CRCERROR for a damaged part
+        if (n < 0 || !closed)
+            return std::nullopt;
+        return bytes;
+    }
+
+private:
+    unzFile zip_;
+};
+
 class XlsxReader {
 public:
     explicit XlsxReader(const QString &path) : path_(path), zip_(path) {}
 
     SheetLines read()
     {
-        if (!zip_.open(QuaZip::mdUnzip)) {
+        if (!zip_.isOpen()) {
             if (fileStart(path_).startsWith("PK"))
                 damaged(path_);
             notAWorkbook(path_);
         }
         const QString workbook = relationTargets(QStringLiteral("_rels/.rels"), {})
                                      .value(QStringLiteral("officeDocument"), QStringLiteral("xl/workbook.xml"));
-        if (!zip_.setCurrentFile(workbook))
+        if (!zip_.contains(workbook))
             notAWorkbook(path_);
         const QString folder = QFileInfo(workbook).path();
         const QHash<QString, QString> targets =
@@ -349,16 +384,10 @@ public:
 private:
     QByteArray part(const QString &name)
     {
-        if (!zip_.setCurrentFile(name))
+        std::optional<QByteArray> bytes = zip_.read(name);
+        if (!bytes)
             damaged(path_);
-        QuaZipFile file(&zip_);
-        if (!file.open(QIODevice::ReadOnly))
-            damaged(path_);
-        QByteArray bytes = file.readAll();
-        file.close();
-        if (file.getZipError() != UNZ_OK)
-            damaged(path_);
-        return bytes;
+        return *bytes;
     }
 
     void check(const QXmlStreamReader &xml)
@@ -372,7 +401,7 @@ private:
     QHash<QString, QString> relationTargets(const QString &name, const QString &folder)
     {
         QHash<QString, QString> targets;
-        if (!zip_.setCurrentFile(name))
+        if (!zip_.contains(name))
             return targets;
         QXmlStreamReader xml(part(name));
         while (!xml.atEnd()) {
@@ -520,7 +549,7 @@ private:
     }
 
     QString path_;
-    QuaZip zip_;
+    ZipArchive zip_;
     QStringList strings_;
     QList<NumberFormat> styles_;
     bool date1904_ = false;

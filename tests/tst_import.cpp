@@ -6,6 +6,7 @@
 #include "app/Session.h"
 #include "catalogue/InExcelDataUt.h"
 #include "catalogue/Workbook.h"
+#include "common/SpreadsheetExport.h"
 #include "db/Database.h"
 #include "db/Money.h"
 
@@ -17,8 +18,8 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <quazip.h>
-#include <quazipfile.h>
+#include <unzip.h>
+#include <zip.h>
 
 namespace {
 
@@ -83,29 +84,29 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
 QString rewrittenZip(const QTemporaryDir &dir, const QString &source, const QString &name,
                      const QHash<QString, QByteArray> &parts)
 {
-    QuaZip in(source);
-    in.open(QuaZip::mdUnzip);
     const QString path = dir.filePath(name);
-    QuaZip out(path);
-    out.open(QuaZip::mdCreate);
-    for (bool more = in.goToFirstFile(); more; more = in.goToNextFile()) {
-        const QString part = in.getCurrentFileName();
-        QByteArray bytes;
-        if (parts.contains(part)) {
-            bytes = parts.value(part);
-            if (bytes.isEmpty())
-                continue;
-        } else {
-            QuaZipFile file(&in);
-            file.open(QIODevice::ReadOnly);
-            bytes = file.readAll();
+    unzFile in = unzOpen64(QFile::encodeName(source).constData());
+    zipFile out = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
+    for (int more = unzGoToFirstFile(in); more == UNZ_OK; more = unzGoToNextFile(in)) {
+        char partName[512];
+        unzGetCurrentFileInfo64(in, nullptr, partName, sizeof partName, nullptr, 0, nullptr, 0);
+        const QString part = QString::fromUtf8(partName);
+        QByteArray bytes = parts.value(part);
+        if (parts.contains(part) && bytes.isEmpty())
+            continue;
+        if (!parts.contains(part)) {
+            unzOpenCurrentFile(in);
+            char buffer[65536];
+            for (int n; (n = unzReadCurrentFile(in, buffer, sizeof buffer)) > 0;)
+                bytes.append(buffer, n);
+            unzCloseCurrentFile(in);
         }
-        QuaZipFile file(&out);
-        file.open(QIODevice::WriteOnly, QuaZipNewInfo(part));
-        file.write(bytes);
-        file.close();
+        zipOpenNewFileInZip64(out, partName, nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0);
+        zipWriteInFileInZip(out, bytes.constData(), unsigned(bytes.size()));
+        zipCloseFileInZip(out);
     }
-    out.close();
+    zipClose(out, nullptr);
+    unzClose(in);
     return path;
 }
 
@@ -146,6 +147,8 @@ private slots:
     void automaticNumbering_data();
     void automaticNumbering();
     void dialogOffersWorkbooksAndCsv();
+    void exportedListImportsAgain_data() { TestLibrary::addEngineRows(); }
+    void exportedListImportsAgain();
     void unreadableWorkbookReported();
 
 private:
@@ -454,6 +457,42 @@ void TstImport::dialogOffersWorkbooksAndCsv()
     QCOMPARE(platform_->events.first().filter.split(QStringLiteral(";;")),
              (QStringList{"Excel 工作簿和CSV (*.xlsx *.xls *.csv)", "Excel 工作簿 (*.xlsx *.xls)", "CSV (*.csv)"}));
     QVERIFY(!fm.Button6->isEnabled());
+}
+
+void TstImport::exportedListImportsAgain()
+{
+    // The export (libxlsxwriter, inline strings) and the import (minizip) in one program: a list
+    // exported from one library imports into another as it was.
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    TInExcelDataFm fm;
+    chooseSheet(fm, fixture(QStringLiteral("books.xlsx")));
+    fm.Button6->click();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("图书.xlsx"));
+    SpreadsheetExport(database, db::Sql("select 编号,条形码,名称,分类,出版社,作者,价格,isbn,数量,存放位置,分类号,简介,"
+                                        "二级分类,出版时间,页数,译者,版次,索书号 from 图书 order by 编号"))
+        .writeTo(path);
+    const SheetLines sheet = readSheet(path);
+    QCOMPARE(sheet.lines.size(), 5); // B001, B006, B010 and OLD1, not in this library
+    QCOMPARE(sheet.lines.first().mid(0, 3), (QStringList{"编号", "条形码", "名称"}));
+    QCOMPARE(sheet.lines.at(1).mid(0, 3), (QStringList{"B001", "TMB001", "红楼梦"}));
+    QCOMPARE(sheet.lines.at(1).at(6), QStringLiteral("25.5"));
+    QCOMPARE(sheet.lines.at(1).at(11), QStringLiteral("《红楼梦》，中国古典四大名著之首，").repeated(60));
+    QCOMPARE(sheet.lines.at(1).at(13), QStringLiteral("2008-08-08"));
+    QCOMPARE(sheet.lines.at(1).at(14), QStringLiteral("1600"));
+
+    TestLibrary other(static_cast<TestLibrary::EngineChoice>(engine));
+    useLibrary(other);
+    platform_->clear();
+    chooseSheet(fm, path);
+    fm.Button6->click();
+    QVERIFY(fm.Memo2->toPlainText().isEmpty());
+    QCOMPARE(numbers(other.db()), (QStringList{"B001", "B006", "B010", "OLD1"}));
+    db::Rows r = other.db().select(db::Sql("select 价格, 出版时间, 简介 from 图书 where 编号='B006'"));
+    QVERIFY(r.next());
+    QCOMPARE(r.money(QStringLiteral("价格")), *db::Money::parse("25.5"));
+    QCOMPARE(r.date(QStringLiteral("出版时间")), QDate(2008, 12, 31));
 }
 
 void TstImport::unreadableWorkbookReported()
