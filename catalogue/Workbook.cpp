@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QPair>
 #include <QRegularExpression>
+#include <QtEndian>
 #include <QXmlStreamReader>
 #include <freexl.h>
 #include <unzip.h>
@@ -571,6 +573,246 @@ SheetLines readXlsx(const QString &path)
 // ---------------------------------------------------------------------------------------------
 // .xls: Excel 97–2003 through FreeXL
 
+// FreeXL leaves formula cells empty and gives booleans as 0 and 1. What a user sees in those
+// cells is stored beside the formula (its last result) and in the boolean record; this walk of
+// the compound file and the first sheet's records finds them, with the date system and the number
+// formats to show a result as its cell does. A file it cannot follow yields nothing more.
+class CompoundFile {
+public:
+    explicit CompoundFile(QByteArray bytes) : bytes_(std::move(bytes)) {}
+
+    // The stream of that name (the workbook is "Workbook", in Excel 5 files "Book").
+    std::optional<QByteArray> stream(const QString &name)
+    {
+        if (bytes_.size() < 512 || !bytes_.startsWith(CompoundSignature))
+            return std::nullopt;
+        const unsigned shift = u16(0x1E);
+        if (shift != 9 && shift != 12)
+            return std::nullopt;
+        sectorSize_ = qsizetype(1) << shift;
+        if (!readFat())
+            return std::nullopt;
+        const std::optional<QByteArray> directory = chain(u32(0x30));
+        if (!directory)
+            return std::nullopt;
+        std::optional<QByteArray> miniStream;
+        for (qsizetype at = 0; at + 128 <= directory->size(); at += 128) {
+            const QByteArray entry = directory->mid(at, 128);
+            const int nameBytes = std::min<int>(entryU16(entry, 0x40), 64);
+            const QString entryName = QString::fromUtf16(reinterpret_cast<const char16_t *>(entry.constData()),
+                                                         std::max(nameBytes / 2 - 1, 0));
+            const quint32 start = entryU32(entry, 0x74);
+            const quint32 size = entryU32(entry, 0x78);
+            if (entry.at(0x42) == 5) // the root: the mini stream
+                miniStream = chain(start);
+            if (entry.at(0x42) != 2 || entryName != name)
+                continue;
+            if (size >= u32(0x38)) {
+                const std::optional<QByteArray> data = chain(start);
+                return data && data->size() >= size ? std::optional(data->left(size)) : std::nullopt;
+            }
+            return miniStream ? miniChain(*miniStream, start, size) : std::nullopt;
+        }
+        return std::nullopt;
+    }
+
+private:
+    static quint32 entryU32(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); }
+    static quint16 entryU16(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint16>(b.constData() + at); }
+    quint32 u32(qsizetype at) const { return entryU32(bytes_, at); }
+    quint16 u16(qsizetype at) const { return entryU16(bytes_, at); }
+
+    std::optional<QByteArray> sector(quint32 index) const
+    {
+        const qsizetype at = (qsizetype(index) + 1) * sectorSize_;
+        if (index >= 0xFFFFFFFA || at + sectorSize_ > bytes_.size())
+            return std::nullopt;
+        return bytes_.mid(at, sectorSize_);
+    }
+
+    bool readFat()
+    {
+        QList<quint32> fatSectors;
+        for (int i = 0; i < 109; ++i)
+            fatSectors.append(u32(0x4C + 4 * i));
+        quint32 difat = u32(0x44);
+        for (quint32 n = u32(0x48); n > 0 && difat < 0xFFFFFFFA; --n) {
+            const std::optional<QByteArray> s = sector(difat);
+            if (!s)
+                return false;
+            for (qsizetype at = 0; at + 4 < s->size(); at += 4)
+                fatSectors.append(entryU32(*s, at));
+            difat = entryU32(*s, s->size() - 4);
+        }
+        const quint32 count = u32(0x2C);
+        for (quint32 i = 0; i < count && i < quint32(fatSectors.size()); ++i) {
+            const std::optional<QByteArray> s = sector(fatSectors.at(i));
+            if (!s)
+                return false;
+            for (qsizetype at = 0; at < s->size(); at += 4)
+                fat_.append(entryU32(*s, at));
+        }
+        miniFat_.clear();
+        if (const std::optional<QByteArray> mini = chain(u32(0x3C)))
+            for (qsizetype at = 0; at + 4 <= mini->size(); at += 4)
+                miniFat_.append(entryU32(*mini, at));
+        return !fat_.isEmpty();
+    }
+
+    // The sectors of a chain, joined; a chain that loops or leaves the file is refused.
+    std::optional<QByteArray> chain(quint32 start) const
+    {
+        QByteArray data;
+        for (quint32 s = start, steps = 0; s != 0xFFFFFFFE; ++steps) {
+            const std::optional<QByteArray> bytes = sector(s);
+            if (!bytes || s >= quint32(fat_.size()) || steps > quint32(fat_.size()))
+                return std::nullopt;
+            data += *bytes;
+            s = fat_.at(s);
+        }
+        return data;
+    }
+
+    std::optional<QByteArray> miniChain(const QByteArray &miniStream, quint32 start, quint32 size) const
+    {
+        QByteArray data;
+        for (quint32 s = start, steps = 0; s != 0xFFFFFFFE && data.size() < qsizetype(size); ++steps) {
+            if (s >= quint32(miniFat_.size()) || steps > quint32(miniFat_.size()) || (qsizetype(s) + 1) * 64 > miniStream.size())
+                return std::nullopt;
+            data += miniStream.mid(qsizetype(s) * 64, 64);
+            s = miniFat_.at(s);
+        }
+        return data.size() >= qsizetype(size) ? std::optional(data.left(size)) : std::nullopt;
+    }
+
+    QByteArray bytes_;
+    qsizetype sectorSize_ = 512;
+    QList<quint32> fat_;
+    QList<quint32> miniFat_;
+};
+
+struct XlsExtras {
+    bool encrypted = false;
+    QHash<QPair<int, int>, QString> cells; // (row, column) → text
+};
+
+QString biffErrorText(quint8 code)
+{
+    switch (code) {
+    case 0x00: return QStringLiteral("#NULL!");
+    case 0x07: return QStringLiteral("#DIV/0!");
+    case 0x0F: return QStringLiteral("#VALUE!");
+    case 0x17: return QStringLiteral("#REF!");
+    case 0x1D: return QStringLiteral("#NAME?");
+    case 0x24: return QStringLiteral("#NUM!");
+    case 0x2A: return QStringLiteral("#N/A");
+    default: return QStringLiteral("#ERROR!");
+    }
+}
+
+// A string of the records: its character count (8 or 16 bits wide), a flag byte, the characters.
+QString biffString(const QByteArray &data, qsizetype at, bool wideCount)
+{
+    if (at + (wideCount ? 3 : 2) > data.size())
+        return {};
+    const int count = wideCount ? qFromLittleEndian<quint16>(data.constData() + at) : quint8(data.at(at));
+    at += wideCount ? 2 : 1;
+    const quint8 flags = quint8(data.at(at++));
+    if (flags & 0x08)
+        at += 2; // rich text runs
+    if (flags & 0x04)
+        at += 4; // phonetic data
+    if (flags & 0x01) {
+        const qsizetype n = std::min<qsizetype>(count, (data.size() - at) / 2);
+        return QString::fromUtf16(reinterpret_cast<const char16_t *>(data.constData() + at), n);
+    }
+    return QString::fromLatin1(data.constData() + at, std::min<qsizetype>(count, data.size() - at));
+}
+
+struct BiffRecord {
+    quint16 type;
+    QByteArray data;
+};
+
+QList<BiffRecord> biffRecords(const QByteArray &stream, qsizetype from)
+{
+    QList<BiffRecord> records;
+    for (qsizetype at = from; at + 4 <= stream.size();) {
+        const quint16 type = qFromLittleEndian<quint16>(stream.constData() + at);
+        const quint16 length = qFromLittleEndian<quint16>(stream.constData() + at + 2);
+        if (at + 4 + length > stream.size())
+            break;
+        records.append({type, stream.mid(at + 4, length)});
+        at += 4 + length;
+        if (type == 0x000A) // EOF of this substream
+            break;
+    }
+    return records;
+}
+
+XlsExtras readXlsExtras(const QString &path)
+{
+    XlsExtras extras;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return extras;
+    CompoundFile compound(file.readAll());
+    std::optional<QByteArray> workbook = compound.stream(QStringLiteral("Workbook"));
+    if (!workbook)
+        return extras;
+
+    bool date1904 = false;
+    QHash<int, QString> formatCodes;
+    QList<int> xfFormats;
+    std::optional<quint32> firstSheet;
+    for (const BiffRecord &r : biffRecords(*workbook, 0)) {
+        if (r.type == 0x002F) // FILEPASS
+            extras.encrypted = true;
+        else if (r.type == 0x0022 && r.data.size() >= 2)
+            date1904 = qFromLittleEndian<quint16>(r.data.constData()) == 1;
+        else if (r.type == 0x041E && r.data.size() >= 5)
+            formatCodes.insert(qFromLittleEndian<quint16>(r.data.constData()), biffString(r.data, 2, true));
+        else if (r.type == 0x00E0 && r.data.size() >= 4)
+            xfFormats.append(qFromLittleEndian<quint16>(r.data.constData() + 2));
+        else if (r.type == 0x0085 && r.data.size() >= 4 && !firstSheet)
+            firstSheet = qFromLittleEndian<quint32>(r.data.constData());
+    }
+    if (extras.encrypted || !firstSheet)
+        return extras;
+
+    const auto formatOf = [&](quint16 xf) {
+        const int id = xfFormats.value(xf, 0);
+        return numberFormat(id, formatCodes.value(id));
+    };
+    std::optional<QPair<int, int>> pendingString; // a formula whose text follows in a STRING record
+    for (const BiffRecord &r : biffRecords(*workbook, *firstSheet)) {
+        const char *d = r.data.constData();
+        if (r.type == 0x0006 && r.data.size() >= 14) { // FORMULA
+            const QPair<int, int> at(qFromLittleEndian<quint16>(d), qFromLittleEndian<quint16>(d + 2));
+            const quint16 xf = qFromLittleEndian<quint16>(d + 4);
+            pendingString.reset();
+            if (quint8(d[12]) == 0xFF && quint8(d[13]) == 0xFF) {
+                switch (quint8(d[6])) {
+                case 0: pendingString = at; break;
+                case 1: extras.cells.insert(at, d[8] ? QStringLiteral("TRUE") : QStringLiteral("FALSE")); break;
+                case 2: extras.cells.insert(at, biffErrorText(quint8(d[8]))); break;
+                default: break; // an empty text
+                }
+            } else {
+                extras.cells.insert(at, formattedNumber(qFromLittleEndian<double>(d + 6), formatOf(xf), date1904));
+            }
+        } else if (r.type == 0x0207 && pendingString) { // STRING: the text result of the formula before
+            extras.cells.insert(*pendingString, biffString(r.data, 0, true));
+            pendingString.reset();
+        } else if (r.type == 0x0205 && r.data.size() >= 8) { // BOOLERR
+            const QPair<int, int> at(qFromLittleEndian<quint16>(d), qFromLittleEndian<quint16>(d + 2));
+            const quint8 value = quint8(d[6]);
+            extras.cells.insert(at, d[7] ? biffErrorText(value) : value ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+        }
+    }
+    return extras;
+}
+
 class XlsHandle {
 public:
     explicit XlsHandle(const QString &path) : path_(path)
@@ -610,7 +852,8 @@ public:
 
     SheetLines firstSheet() const
     {
-        if (info(FREEXL_BIFF_PASSWORD) == FREEXL_BIFF_OBFUSCATED)
+        const XlsExtras extras = readXlsExtras(path_);
+        if (extras.encrypted || info(FREEXL_BIFF_PASSWORD) == FREEXL_BIFF_OBFUSCATED)
             encrypted(path_);
         if (info(FREEXL_BIFF_SHEET_COUNT) == 0)
             refuse(QStringLiteral("工作簿 %1 中没有工作表。").arg(shownName(path_)));
@@ -623,7 +866,7 @@ public:
         SheetBuilder sheet;
         for (unsigned int r = 0; r < rows; ++r)
             for (unsigned short c = 0; c < columns; ++c)
-                sheet.set(int(r), int(c), cellText(r, c));
+                sheet.set(int(r), int(c), extras.cells.value({int(r), int(c)}, cellText(r, c)));
         return sheet.finish();
     }
 

@@ -23,7 +23,7 @@ LONG_SUMMARY = "《红楼梦》，中国古典四大名著之首，" * 60
 
 
 # Cells: str is text, int/float a number, ("date", "2008-08-08", style) a date cell shown in a
-# date style, ("bool", True), ("formula", "of:=...", kind), None an empty cell.
+# date style, ("bool", True), ("formula", "of:=...", style or None), None an empty cell.
 def date(iso, style="isodate"):
     return ("date", iso, style)
 
@@ -61,8 +61,9 @@ CELLS = [["整数", 300],
          ["引号内的m", ("number", 12.5, "quotedm")],
          ["真", ("bool", True)],
          ["假", ("bool", False)],
-         ["公式数", ("formula", "of:=1+2", 3)],
-         ["公式文本", ("formula", 'of:="图书"&"馆"', "图书馆")],
+         ["公式数", ("formula", "of:=1+2", None)],
+         ["公式文本", ("formula", 'of:="图书"&"馆"', None)],
+         ["公式日期", ("formula", "of:=DATE(2008;8;8)", "isodate")],
          ["长文本", LONG_TEXT],
          ["换行", "第一行\n第二行"],
          ["空格", "  两边有空格  "],
@@ -123,12 +124,9 @@ def cell(value):
         return ('<table:table-cell table:style-name="ceboolean" office:value-type="boolean" office:boolean-value="%s"><text:p>%s</text:p>'
                 '</table:table-cell>' % (v, v.upper()))
     if kind == "formula":
-        result = value[2]
-        if isinstance(result, str):
-            return ('<table:table-cell table:formula=%s office:value-type="string" office:string-value=%s>'
-                    '<text:p>%s</text:p></table:table-cell>' % (quoteattr(value[1]), quoteattr(result), escape(result)))
-        return ('<table:table-cell table:formula=%s office:value-type="float" office:value="%r"><text:p>%r</text:p>'
-                '</table:table-cell>' % (quoteattr(value[1]), result, result))
+        # no result kept in the source: LibreOffice computes it and saves it beside the formula
+        style = ' table:style-name="ce%s"' % value[2] if value[2] else ""
+        return '<table:table-cell table:formula=%s%s/>' % (quoteattr(value[1]), style)
     raise ValueError(value)
 
 
