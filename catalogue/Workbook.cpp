@@ -78,6 +78,8 @@ QString numberText(double value)
 {
     if (value == 0)
         return QStringLiteral("0");
+    if (std::abs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(qint64(value));
     return QString::number(value, 'g', 15);
 }
 
@@ -291,16 +293,18 @@ QString attribute(const QXmlStreamReader &xml, QLatin1String name)
 QString stringItem(QXmlStreamReader &xml)
 {
     QString text;
-    const QString end = xml.name().toString();
-    while (xml.readNext() != QXmlStreamReader::Invalid) {
-        if (xml.isEndElement() && xml.name() == end)
-            break;
-        if (!xml.isStartElement())
+    for (int depth = 1; depth > 0 && !xml.atEnd();) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+        else if (token != QXmlStreamReader::StartElement)
             continue;
-        if (xml.name() == QLatin1String("rPh"))
-            xml.skipCurrentElement();
         else if (xml.name() == QLatin1String("t"))
             text += xml.readElementText();
+        else if (xml.name() == QLatin1String("rPh"))
+            xml.skipCurrentElement();
+        else
+            ++depth; // a run
     }
     return unescapeOoxml(text);
 }
@@ -489,20 +493,21 @@ private:
             if (xml.readNext() != QXmlStreamReader::StartElement)
                 continue;
             if (xml.name() == QLatin1String("row")) {
-                const QString r = attribute(xml, QLatin1String("r"));
+                const QStringView r = xml.attributes().value(QLatin1String("r"));
                 row = r.isEmpty() ? row + 1 : r.toInt() - 1;
                 column = -1;
                 if (row < 0)
                     damaged(path_);
             } else if (xml.name() == QLatin1String("c")) {
-                const QString reference = attribute(xml, QLatin1String("r"));
+                const QXmlStreamAttributes attributes = xml.attributes();
+                const QStringView reference = attributes.value(QLatin1String("r"));
                 int r = row;
                 if (reference.isEmpty())
                     ++column;
                 else if (!cellReference(reference, &column, &r))
                     damaged(path_);
-                const QString type = attribute(xml, QLatin1String("t"));
-                const QString style = attribute(xml, QLatin1String("s"));
+                const QString type = attributes.value(QLatin1String("t")).toString();
+                const QStringView style = attributes.value(QLatin1String("s"));
                 sheet.set(std::max(r, 0), column, cellText(xml, type, style.isEmpty() ? 0 : style.toInt()));
             }
         }
