@@ -13,6 +13,7 @@
 #include <freexl.h>
 #include <unzip.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <stdexcept>
@@ -100,7 +101,7 @@ QDateTime serialDateTime(double serial, bool date1904)
         date = date.addDays(1);
         seconds -= 86400;
     }
-    return QDateTime(date, QTime(0, 0).addSecs(int(seconds)));
+    return QDateTime(date, QTime(0, 0).addSecs(int(seconds)), Qt::UTC); // no daylight-saving gap
 }
 
 QString dateTimeText(const QDateTime &at, bool showTime)
@@ -149,11 +150,17 @@ QStringList formatSections(const QString &code)
     return sections;
 }
 
-// A section's codes without its quoted text, escaped characters, brackets ([Red], [$-804],
-// [DBNum1]), padding and fill characters; `quotedOnly` tells whether quoted text was all it had.
-QString formatCodes(const QString &section, bool *elapsedTime, bool *quotedOnly)
-{
+// A section's codes in lower case without its quoted text, escaped characters, brackets ([Red],
+// [$-804], [DBNum1]), padding and fill characters.
+struct SectionCodes {
     QString codes;
+    bool elapsedTime = false; // [h], [mm], [ss]
+    bool quotedOnly = false;  // quoted text was all it had
+};
+
+SectionCodes sectionCodes(const QString &section)
+{
+    SectionCodes result;
     bool quoted = false;
     bool sawQuote = false;
     for (qsizetype i = 0; i < section.size(); ++i) {
@@ -170,44 +177,35 @@ QString formatCodes(const QString &section, bool *elapsedTime, bool *quotedOnly)
             const QString inside = section.mid(i + 1, end < 0 ? -1 : end - i - 1).toLower();
             if (!inside.isEmpty() && QStringLiteral("hms").contains(inside.at(0))
                 && inside.count(inside.at(0)) == inside.size())
-                *elapsedTime = true;
+                result.elapsedTime = true;
             if (end < 0)
                 break;
             i = end;
         } else {
-            codes += c.toLower();
+            result.codes += c.toLower();
         }
     }
-    *quotedOnly = sawQuote && codes.trimmed().isEmpty();
-    return codes;
+    result.quotedOnly = sawQuote && result.codes.trimmed().isEmpty();
+    return result;
 }
 
 NumberFormat numberFormat(int id, const QString &code)
 {
     NumberFormat format;
-    if (isBuiltInDate(id))
-        format.date = true;
-    if (isBuiltInTime(id))
-        format.time = true;
+    format.date = isBuiltInDate(id);
+    format.time = isBuiltInTime(id);
     if (code.isEmpty())
         return format;
     const QStringList sections = formatSections(code);
-    bool elapsed = false;
-    bool quotedOnly = false;
-    QString codes = formatCodes(sections.first(), &elapsed, &quotedOnly);
-    codes.remove(QStringLiteral("am/pm")).remove(QStringLiteral("a/p"));
-    const bool hours = codes.contains(QLatin1Char('h')) || codes.contains(QLatin1Char('s')) || elapsed;
+    const SectionCodes first = sectionCodes(sections.first());
+    const QString codes = QString(first.codes).remove(QStringLiteral("am/pm")).remove(QStringLiteral("a/p"));
+    const bool hours = codes.contains(QLatin1Char('h')) || codes.contains(QLatin1Char('s')) || first.elapsedTime;
     const bool days = codes.contains(QLatin1Char('y')) || codes.contains(QLatin1Char('d'));
     const bool months = codes.contains(QLatin1Char('m'));
     format.date = format.date || days || (months && !hours);
     format.time = format.time || hours;
-    bool allQuoted = quotedOnly;
-    for (const QString &section : sections) {
-        bool e = false;
-        bool q = false;
-        formatCodes(section, &e, &q);
-        allQuoted = allQuoted && q;
-    }
+    const bool allQuoted = std::all_of(sections.cbegin(), sections.cend(),
+                                       [](const QString &section) { return sectionCodes(section).quotedOnly; });
     if (allQuoted) {
         for (const QString &section : sections)
             format.literal.append(QString(section).remove(QLatin1Char('"')));
@@ -309,16 +307,20 @@ QString stringItem(QXmlStreamReader &xml)
     return unescapeOoxml(text);
 }
 
+// The largest sheet a spreadsheet program makes: XFD1048576.
+constexpr int MaxRows = 1048576;
+constexpr int MaxColumns = 16384;
+
 // Column index (0 for A) and row index of a reference such as C5.
 bool cellReference(QStringView reference, int *column, int *row)
 {
     int c = 0;
     qsizetype i = 0;
-    for (; i < reference.size() && reference.at(i).isLetter(); ++i)
+    for (; i < reference.size() && i < 3 && reference.at(i).isLetter(); ++i)
         c = c * 26 + (reference.at(i).toUpper().unicode() - 'A' + 1);
     bool ok = false;
     const int r = reference.mid(i).toInt(&ok);
-    if (i == 0 || !ok || r < 1)
+    if (i == 0 || !ok || r < 1 || r > MaxRows || c > MaxColumns)
         return false;
     *column = c - 1;
     *row = r - 1;
@@ -496,7 +498,7 @@ private:
                 const QStringView r = xml.attributes().value(QLatin1String("r"));
                 row = r.isEmpty() ? row + 1 : r.toInt() - 1;
                 column = -1;
-                if (row < 0)
+                if (row < 0 || row >= MaxRows)
                     damaged(path_);
             } else if (xml.name() == QLatin1String("c")) {
                 const QXmlStreamAttributes attributes = xml.attributes();
@@ -505,6 +507,8 @@ private:
                 if (reference.isEmpty())
                     ++column;
                 else if (!cellReference(reference, &column, &r))
+                    damaged(path_);
+                if (column >= MaxColumns)
                     damaged(path_);
                 const QString type = attributes.value(QLatin1String("t")).toString();
                 const QStringView style = attributes.value(QLatin1String("s"));
@@ -550,7 +554,7 @@ private:
             return {};
         bool ok = false;
         const double number = value.toDouble(&ok);
-        if (!ok)
+        if (!ok || !std::isfinite(number))
             damaged(path_);
         return formattedNumber(number, styles_.value(style), date1904_);
     }
@@ -586,7 +590,7 @@ class CompoundFile {
 public:
     explicit CompoundFile(QByteArray bytes) : bytes_(std::move(bytes)) {}
 
-    // The stream of that name (the workbook is "Workbook", in Excel 5 files "Book").
+    // The stream of that name.
     std::optional<QByteArray> stream(const QString &name)
     {
         if (bytes_.size() < 512 || !bytes_.startsWith(CompoundSignature))

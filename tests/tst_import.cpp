@@ -501,11 +501,18 @@ void TstImport::unreadableWorkbookReported()
                                         {{QStringLiteral("xl/worksheets/sheet1.xml"), QByteArray("<worksheet><sheetData><row")}});
     const QString noWorkbook = rewrittenZip(dir, fixture(QStringLiteral("books.xlsx")), QStringLiteral("无表.xlsx"),
                                             {{QStringLiteral("xl/workbook.xml"), QByteArray()}});
+    // A cell beyond the largest sheet (XFD1048576) is refused before the lines are made.
+    const QString farCell = rewrittenZip(dir, fixture(QStringLiteral("books.xlsx")), QStringLiteral("远.xlsx"),
+                                         {{QStringLiteral("xl/worksheets/sheet1.xml"),
+                                           QByteArray("<worksheet><sheetData><row r=\"1\"><c r=\"ZZZZZZ1\" t=\"n\"><v>1</v></c>"
+                                                      "</row></sheetData></worksheet>")}});
     TInExcelDataFm fm;
     chooseSheet(fm, broken);
     chooseSheet(fm, noWorkbook);
+    chooseSheet(fm, farCell);
     QCOMPARE(platform_->messages(),
-             (QStringList{"工作簿 坏.xlsx 已损坏, 无法读取。请在电子表格程序中打开并另存后再导入。", "无表.xlsx 不是Excel工作簿, 无法读取。"}));
+             (QStringList{"工作簿 坏.xlsx 已损坏, 无法读取。请在电子表格程序中打开并另存后再导入。", "无表.xlsx 不是Excel工作簿, 无法读取。",
+                          "工作簿 远.xlsx 已损坏, 无法读取。请在电子表格程序中打开并另存后再导入。"}));
     QCOMPARE(fm.ListBox1->count(), 0);
     QVERIFY(!fm.Button6->isEnabled());
 }
