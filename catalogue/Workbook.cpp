@@ -859,10 +859,9 @@ public:
         return value;
     }
 
-    SheetLines firstSheet() const
+    SheetLines firstSheet(const XlsExtras &extras) const
     {
-        const XlsExtras extras = readXlsExtras(path_);
-        if (extras.encrypted || info(FREEXL_BIFF_PASSWORD) == FREEXL_BIFF_OBFUSCATED)
+        if (info(FREEXL_BIFF_PASSWORD) == FREEXL_BIFF_OBFUSCATED)
             encrypted(path_);
         if (info(FREEXL_BIFF_SHEET_COUNT) == 0)
             refuse(QStringLiteral("工作簿 %1 中没有工作表。").arg(shownName(path_)));
@@ -915,9 +914,11 @@ SheetLines readXls(const QString &path)
         return XlsxReader(path).read(); // a newer workbook under the old extension
     if (!start.startsWith(CompoundSignature))
         notAWorkbook(path);
-    if (encryptedPackage(path))
+    // FreeXL cannot open an encrypted workbook and would not say why.
+    const XlsExtras extras = readXlsExtras(path);
+    if (extras.encrypted || encryptedPackage(path))
         encrypted(path);
-    return XlsHandle(path).firstSheet();
+    return XlsHandle(path).firstSheet(extras);
 }
 
 } // namespace

@@ -138,6 +138,7 @@ private slots:
     void veryLongText();
     void refusesWhatItCannotRead_data();
     void refusesWhatItCannotRead();
+    void passwordProtectedWorkbook();
 
     // The window
     void importsWorkbook_data();
@@ -314,6 +315,17 @@ void TstImport::refusesWhatItCannotRead_data()
         scrambled[i] = char(scrambled[i] ^ 0x5a);
     QTest::newRow("scrambled xlsx") << "半个.xlsx" << scrambled << damagedXlsx;
     QTest::newRow("other extension") << "书目.ods" << xlsx << "不能导入 书目.ods: 只能导入Excel工作簿(.xlsx, .xls)或CSV文件(.csv)。";
+}
+
+void TstImport::passwordProtectedWorkbook()
+{
+    try {
+        readSheet(fixture(QStringLiteral("password.xls")));
+        QFAIL("read");
+    } catch (const std::runtime_error &e) {
+        QCOMPARE(QString::fromStdString(e.what()),
+                 QStringLiteral("工作簿 password.xls 设有密码(已加密), 无法读取。请在电子表格程序中去掉密码另存后再导入。"));
+    }
 }
 
 void TstImport::refusesWhatItCannotRead()

@@ -1,16 +1,18 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 # Writes the workbook fixtures of the book import with a real spreadsheet program: each sheet is
 # written as flat ODF (.fods) and LibreOffice converts it to .xlsx, .xls (Excel 97) and, for the
-# book sheet, a comma-separated file in GBK. One more .xlsx is put together by hand: the inline
-# strings, cells without references and 1904 dates that other programs write and LibreOffice
-# does not.
+# book sheet, a comma-separated file in GBK; the password-protected copies are saved through
+# LibreOffice's Python bridge. One more .xlsx is put together by hand: the inline strings, cells
+# without references and 1904 dates that other programs write and LibreOffice does not.
 #
-#   tests/data/make_import_fixtures.py      (needs soffice; writes tests/data/import/)
+#   tests/data/make_import_fixtures.py      (needs soffice and python3-uno, for the system Python;
+#                                            writes tests/data/import/)
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import zipfile
 from xml.sax.saxutils import escape, quoteattr
 
@@ -214,6 +216,47 @@ def hand_made(path):
             z.writestr(name, text.encode("utf-8"))
 
 
+def save_with_password(copies, workdir):
+    """Saves each (source, target, filter) with the opening password 1234."""
+    import uno
+    from com.sun.star.beans import PropertyValue
+
+    def prop(name, value):
+        p = PropertyValue()
+        p.Name, p.Value = name, value
+        return p
+
+    pipe = "import-fixtures-%d" % os.getpid()
+    office = subprocess.Popen(["soffice", "-env:UserInstallation=file://" + os.path.join(workdir, "profile"),
+                               "--headless", "--invisible", "--norestore", "--accept=pipe,name=%s;urp;" % pipe],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        local = uno.getComponentContext()
+        resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
+        for _ in range(150):
+            try:
+                context = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe)
+                break
+            except Exception:
+                time.sleep(0.2)
+        else:
+            sys.exit("make_import_fixtures: LibreOffice did not answer on its pipe")
+        desktop = context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", context)
+        for source, target, filter_name in copies:
+            doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(source), "_blank", 0, (prop("Hidden", True),))
+            doc.storeToURL(uno.systemPathToFileUrl(target), (prop("FilterName", filter_name), prop("Password", "1234")))
+            doc.close(True)
+        try:
+            desktop.terminate()
+        except Exception:
+            pass  # the bridge goes down with the office
+    finally:
+        try:
+            office.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            office.kill()
+
+
 def main():
     if not shutil.which("soffice"):
         sys.exit("make_import_fixtures: soffice (LibreOffice) is needed")
@@ -241,6 +284,9 @@ def main():
             shutil.copy(os.path.join(workdir, name + ".xls"), os.path.join(OUT, name + ".xls"))
             if name == "books":
                 shutil.copy(os.path.join(workdir, name + ".csv"), os.path.join(OUT, "books-calc-gbk.csv"))
+        titles = os.path.join(workdir, "titles-only.fods")
+        # (LibreOffice 7.4 saves .xlsx without encryption whatever the password)
+        save_with_password([(titles, os.path.join(OUT, "password.xls"), "MS Excel 97")], workdir)
         hand_made(os.path.join(OUT, "inline-1904.xlsx"))
     finally:
         shutil.rmtree(workdir, ignore_errors=True)
