@@ -1,5 +1,7 @@
 #include "catalogue/InExcelDataUt.h"
 
+#include "catalogue/Workbook.h"
+
 #include "app/Session.h"
 #include "common/ErrorDisplay.h"
 #include "common/FileProblem.h"
@@ -154,13 +156,13 @@ void TInExcelDataFm::Button3Click()
     ListBox1->clear();
     Memo1->clear();
     Memo2->clear();
-    const QString path = Platform::instance().openFileName({}, QStringLiteral("csv (*.csv)"));
+    const QString path = Platform::instance().openFileName({}, sheetFileFilter());
     if (path.isEmpty())
         return;
     path_ = path;
     SheetLines sheet;
     try {
-        sheet = readCsvSheet(path_);
+        sheet = readSheet(path_);
     } catch (const std::runtime_error &e) {
         Platform::instance().message(QString::fromStdString(e.what()));
         return;
@@ -174,7 +176,7 @@ void TInExcelDataFm::Button3Click()
 
 void TInExcelDataFm::Button6Click()
 {
-    const SheetLines sheet = readCsvSheet(path_);
+    const SheetLines sheet = readSheet(path_);
     ProgressBar1->setMaximum(int(sheet.lines.size()));
     last_ = importBooks(sharedDb(), sheet, CheckBox1->isChecked(), [this](int line) {
         // The bar moves a step in a hundred, not once a line.

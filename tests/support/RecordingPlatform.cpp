@@ -63,16 +63,16 @@ std::optional<QString> RecordingPlatform::inputBox(const QString &title, const Q
     return answer->toString();
 }
 
-QString RecordingPlatform::openFileName(const QString &title, const QString &, const QString &folder)
+QString RecordingPlatform::openFileName(const QString &title, const QString &filter, const QString &folder)
 {
-    events.append({QStringLiteral("openFile"), title, {}, folder});
+    events.append({QStringLiteral("openFile"), title, {}, folder, filter});
     const auto answer = nextAnswer(title);
     return answer ? answer->toString() : QString();
 }
 
-QString RecordingPlatform::saveFileName(const QString &title, const QString &, const QString &suggested)
+QString RecordingPlatform::saveFileName(const QString &title, const QString &filter, const QString &suggested)
 {
-    events.append({QStringLiteral("saveFile"), title, {}, suggested});
+    events.append({QStringLiteral("saveFile"), title, {}, suggested, filter});
     const auto answer = nextAnswer(title);
     return answer ? answer->toString() : QString();
 }

@@ -18,6 +18,7 @@ public:
         QString text;
         QString title; // the title, or a started program's arguments
         QString detail = {}; // a save dialog's suggested name, an open or folder dialog's folder
+        QString filter = {}; // a file dialog's filter
     };
 
     // Installs a fresh double for the current test; the pointer stays valid until the next call.
