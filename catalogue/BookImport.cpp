@@ -128,58 +128,51 @@ public:
     QString reason;
 };
 
-// The row of one data line, each value typed by its column; a value its column cannot take
-// refuses the line.
-const QStringList &columnNames()
+// The columns a line fills: the sheet's eighteen, then the two every new book starts with.
+const QStringList &insertedColumns()
 {
     static const QStringList names = [] {
         QStringList list;
         for (const ImportColumn &c : Columns)
             list.append(QString::fromUtf8(c.column));
-        return list;
+        return list << QStringLiteral("借出次数") << QStringLiteral("状态");
     }();
     return names;
 }
 
-db::Fields lineFields(const QStringList &cells, const QString &number)
+// The values of one data line, each typed by its column; a value its column cannot take refuses
+// the line. An empty count or price is 0, as the columns' defaults are; an empty date stays empty.
+QVariantList lineValues(const QStringList &cells, const QString &number)
 {
-    db::Fields fields;
-    fields.reserve(ColumnCount + 2);
+    QVariantList values;
+    values.reserve(ColumnCount + 2);
     for (int k = 0; k < ColumnCount; ++k) {
-        const QString &column = columnNames().at(k);
+        const QString &column = insertedColumns().at(k);
         const QString value = k == 0 ? number : cells.value(k);
+        const bool empty = value.trimmed().isEmpty();
         if (column == QStringLiteral("价格")) {
-            if (value.trimmed().isEmpty())
-                continue; // the column's default
-            const std::optional<db::Money> price = db::Money::parse(value);
+            const std::optional<db::Money> price = empty ? db::Money() : db::Money::parse(value);
             if (!price)
                 throw LineRefused(QStringLiteral("价格\"%1\"不是数字").arg(value));
-            fields.append({column, QVariant::fromValue(*price)});
+            values.append(QVariant::fromValue(*price));
         } else if (column == QStringLiteral("数量") || column == QStringLiteral("页数")) {
-            if (value.trimmed().isEmpty()) {
-                if (column == QStringLiteral("页数"))
-                    fields.append({column, 0});
-                continue;
-            }
-            bool ok = false;
-            const int n = value.trimmed().toInt(&ok);
+            bool ok = empty;
+            const int n = empty ? 0 : value.trimmed().toInt(&ok);
             if (!ok)
                 throw LineRefused(QStringLiteral("%1\"%2\"不是整数").arg(column, value));
-            fields.append({column, n});
+            values.append(n);
         } else if (column == QStringLiteral("出版时间")) {
-            if (value.trimmed().isEmpty())
-                continue;
             const QDate date = sheetDate(value);
-            if (!date.isValid())
+            if (!empty && !date.isValid())
                 throw LineRefused(QStringLiteral("出版时间\"%1\"不是可识别的日期(如2008-8-8)").arg(value));
-            fields.append({column, date});
+            values.append(empty ? QVariant() : QVariant(date));
         } else {
-            fields.append({column, value});
+            values.append(value);
         }
     }
-    fields.append({QStringLiteral("借出次数"), 0});
-    fields.append({QStringLiteral("状态"), QStringLiteral("正常")});
-    return fields;
+    values.append(0);
+    values.append(QStringLiteral("正常"));
+    return values;
 }
 
 bool numberStored(db::Database &database, const QString &number)
@@ -216,6 +209,7 @@ ImportResult importBooks(db::Database &database, const SheetLines &sheet, bool a
     ImportResult result;
     QHash<QString, int> imported; // 编号 -> the line that stored it
     db::Transaction transaction(database);
+    db::PreparedInsert insert(database, QStringLiteral("图书"), insertedColumns());
     for (qsizetype i = 1; i < sheet.lines.size(); ++i) {
         const int line = int(i) + 1;
         if (progress)
@@ -229,10 +223,10 @@ ImportResult importBooks(db::Database &database, const SheetLines &sheet, bool a
                 throw LineRefused(QStringLiteral("缺少名称"));
             if (const int earlier = imported.value(number); earlier > 0)
                 throw LineRefused(QStringLiteral("编号\"%1\"与第%2行重复").arg(number).arg(earlier));
-            const db::Fields fields = lineFields(cells, number);
+            const QVariantList values = lineValues(cells, number);
             db::Savepoint savepoint(database);
             try {
-                database.insert(QStringLiteral("图书"), fields);
+                insert.insert(values);
             } catch (const db::DbError &e) {
                 throw LineRefused(QStringLiteral("数据库拒绝: %1").arg(e.text()));
             }

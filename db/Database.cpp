@@ -354,6 +354,41 @@ QSqlQuery &Database::preparedStatement(const QString &text)
     return *prepared_.insert(text, std::move(query));
 }
 
+PreparedInsert::PreparedInsert(Database &database, const QString &table, const QStringList &columns)
+    : db_(database), table_(table), columns_(columns)
+{
+    QStringList marks;
+    for (const QString &column : columns) {
+        marks.append(QStringLiteral("?"));
+        money_.append(columnKind(column) == ColumnKind::Money);
+    }
+    text_ = QStringLiteral("insert into %1 (%2) values (%3)")
+                .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+}
+
+void PreparedInsert::insert(const QVariantList &values)
+{
+    Q_ASSERT(values.size() == columns_.size());
+    if (db_.observer_) {
+        Fields fields;
+        for (qsizetype i = 0; i < columns_.size(); ++i)
+            fields.append({columns_.at(i), values.at(i)});
+        db_.observer_(insertStatement(table_, fields));
+    }
+    db_.beforeStatement();
+    QSqlQuery &query = db_.preparedStatement(text_);
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const QVariant &value = values.at(i);
+        query.bindValue(int(i), db_.driver().toStorage(money_.at(i) ? fieldValue(columns_.at(i), value) : value));
+    }
+    if (!query.exec()) {
+        const QSqlError error = query.lastError();
+        query.finish();
+        throw DbError(errorText(error, text_));
+    }
+    query.finish();
+}
+
 Sql Database::updateStatement(const QString &table, const Fields &fields) const
 {
     Sql statement = Sql::fixed(QStringLiteral("update %1 set ").arg(table));

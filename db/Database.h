@@ -108,6 +108,7 @@ public:
 private:
     friend class Transaction;
     friend class Savepoint;
+    friend class PreparedInsert;
 
     void open();
     void checkIdentifiers(const Sql &statement) const;
@@ -138,6 +139,22 @@ private:
     int savepoints_ = 0; // open savepoints
     StatementObserver observer_;
     QHash<QString, QSqlQuery> prepared_; // inserts and savepoints, prepared once, by their text
+};
+
+// One insert of the same columns for many rows (an import): the statement is prepared once and a
+// row only binds its values, converted as Database::insert converts them (money by its column).
+class PreparedInsert {
+public:
+    PreparedInsert(Database &database, const QString &table, const QStringList &columns);
+    // The values in the order of the columns; throws DbError with the database's text.
+    void insert(const QVariantList &values);
+
+private:
+    Database &db_;
+    QString table_;
+    QStringList columns_;
+    QString text_;
+    QList<bool> money_; // by column: converted as an amount
 };
 
 // The text of a failed query for the general error display.
