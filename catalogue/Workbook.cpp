@@ -731,6 +731,8 @@ QString biffString(const QByteArray &data, qsizetype at, bool wideCount)
         at += 2; // rich text runs
     if (flags & 0x04)
         at += 4; // phonetic data
+    if (at >= data.size()) // a damaged record: a negative length would read on past the data
+        return {};
     if (flags & 0x01) {
         const qsizetype n = std::min<qsizetype>(count, (data.size() - at) / 2);
         return QString::fromUtf16(reinterpret_cast<const char16_t *>(data.constData() + at), n);

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QCheckBox>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -139,6 +140,8 @@ private slots:
     void refusesWhatItCannotRead_data();
     void refusesWhatItCannotRead();
     void passwordProtectedWorkbook();
+    void damagedWorkbooksRefusedWithoutHarm_data();
+    void damagedWorkbooksRefusedWithoutHarm();
 
     // The window
     void importsWorkbook_data();
@@ -315,6 +318,44 @@ void TstImport::refusesWhatItCannotRead_data()
         scrambled[i] = char(scrambled[i] ^ 0x5a);
     QTest::newRow("scrambled xlsx") << "半个.xlsx" << scrambled << damagedXlsx;
     QTest::newRow("other extension") << "书目.ods" << xlsx << "不能导入 书目.ods: 只能导入Excel工作簿(.xlsx, .xls)或CSV文件(.csv)。";
+}
+
+void TstImport::damagedWorkbooksRefusedWithoutHarm_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *name : {"books.xlsx", "books.xls", "cells.xls", "cells.xlsx", "long-text.xls"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// Bytes changed at random or a file cut short, as a broken disk or download leaves it: each copy
+// reads or is refused with a reason, and the program goes on.
+void TstImport::damagedWorkbooksRefusedWithoutHarm()
+{
+    QFETCH(QString, name);
+    QFile original(fixture(name));
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    QTemporaryDir dir;
+    QRandomGenerator random(20251210);
+    int refused = 0;
+    for (int copy = 0; copy < 300; ++copy) {
+        QByteArray damaged = bytes;
+        if (copy % 10 == 0) {
+            damaged.truncate(random.bounded(int(bytes.size())));
+        } else {
+            for (int n = 1 + random.bounded(8); n > 0; --n)
+                damaged[random.bounded(int(damaged.size()))] = char(random.bounded(256));
+        }
+        const QString path = writeFile(dir, name, damaged);
+        try {
+            const SheetLines sheet = readSheet(path);
+            QVERIFY(sheet.columns >= 0);
+        } catch (const std::runtime_error &e) {
+            QVERIFY(!QString::fromUtf8(e.what()).isEmpty());
+            ++refused;
+        }
+    }
+    QVERIFY(refused > 0);
 }
 
 void TstImport::passwordProtectedWorkbook()
