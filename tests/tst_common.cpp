@@ -422,6 +422,20 @@ void TstCommon::messageHandsAScanToTheFocus_data()
     QTest::newRow("a person") << 120 << "" << 0;
 }
 
+// A window whose one box has the focus, as a desk's number box has when a message comes up.
+struct ScanBoxWindow : QDialog {
+    QLineEdit *box = new QLineEdit(this);
+    bool showWithFocus()
+    {
+        (new QVBoxLayout(this))->addWidget(box);
+        show();
+        if (!QTest::qWaitForWindowActive(this))
+            return false;
+        box->setFocus();
+        return true;
+    }
+};
+
 // The real platform: a message box open over a scan box.
 void TstCommon::messageHandsAScanToTheFocus()
 {
@@ -429,13 +443,9 @@ void TstCommon::messageHandsAScanToTheFocus()
     QFETCH(QString, typed);
     QFETCH(int, entered);
     Platform::install(std::make_unique<QtPlatform>());
-    QDialog window;
-    auto *box = new QLineEdit(&window);
-    auto *layout = new QVBoxLayout(&window);
-    layout->addWidget(box);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    box->setFocus();
+    ScanBoxWindow window;
+    QVERIFY(window.showWithFocus());
+    QLineEdit *box = window.box;
     QSignalSpy enter(box, &QLineEdit::returnPressed);
     bool closedByEnter = false;
     QTimer::singleShot(0, [&] {
@@ -462,13 +472,9 @@ void TstCommon::messageHandsAScanToTheFocus()
 void TstCommon::questionIsNotAnsweredByAScan()
 {
     Platform::install(std::make_unique<QtPlatform>());
-    QDialog window;
-    auto *box = new QLineEdit(&window);
-    auto *layout = new QVBoxLayout(&window);
-    layout->addWidget(box);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    box->setFocus();
+    ScanBoxWindow window;
+    QVERIFY(window.showWithFocus());
+    QLineEdit *box = window.box;
     QSignalSpy enter(box, &QLineEdit::returnPressed);
     bool openAfterScans = false;
     QTimer::singleShot(0, [&] {
