@@ -303,13 +303,13 @@ CatalogueEdit::CatalogueEdit(db::Database &database, const QVariant &rowId, Edit
     Button1 = button(this, "Button1", QStringLiteral("保存"));
     Button2 = button(this, "Button2", QStringLiteral("取消"));
 
-    buttons_ = new QHBoxLayout;
-    buttons_->addStretch();
-    buttons_->addWidget(Button1);
-    buttons_->addWidget(Button2);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(formColumns(this, config_.fields, controls));
-    layout->addLayout(buttons_);
+    layout->addLayout(buttons);
     setTabOrderOf(controls + QList<QWidget *>{Button1, Button2});
 
     connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
@@ -332,6 +332,29 @@ QWidget *CatalogueEdit::control(const QString &name) const
 QLineEdit *CatalogueEdit::lineEdit(const char *name) const
 {
     return qobject_cast<QLineEdit *>(control(QString::fromLatin1(name)));
+}
+
+void CatalogueEdit::placeBeside(const char *name, QWidget *extra)
+{
+    QWidget *box = control(QString::fromLatin1(name));
+    for (QFormLayout *form : findChildren<QFormLayout *>()) {
+        int row = -1;
+        QFormLayout::ItemRole role{};
+        form->getWidgetPosition(box, &row, &role);
+        if (row < 0)
+            continue;
+        form->removeWidget(box);
+        auto *pair = new QHBoxLayout;
+        pair->addWidget(box, 1);
+        pair->addWidget(extra);
+        form->setLayout(row, QFormLayout::FieldRole, pair);
+        // The caption names the box, not the pair.
+        if (QLayoutItem *caption = form->itemAt(row, QFormLayout::LabelRole))
+            if (auto *label = qobject_cast<QLabel *>(caption->widget()))
+                label->setBuddy(box);
+        QWidget::setTabOrder(box, extra);
+        return;
+    }
 }
 
 void CatalogueEdit::loadRow()

@@ -132,7 +132,8 @@ public:
     db::Fields changedFields() const;
 
 protected:
-    class QHBoxLayout *buttonRow() const { return buttons_; }
+    // Puts `extra` to the right of the box `name`, on its row, and next after it in the tab order.
+    void placeBeside(const char *name, QWidget *extra);
 
 private:
     void loadRow();
@@ -144,5 +145,4 @@ private:
     QVariant rowId_;
     EditConfig config_;
     QList<Binding> bindings_;
-    QHBoxLayout *buttons_ = nullptr;
 };

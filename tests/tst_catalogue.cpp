@@ -22,6 +22,7 @@
 #include "statistics/AdminLuRuStatUt.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -163,6 +164,30 @@ QStringList listed(const DataGrid &grid, const QString &field)
     return values;
 }
 
+// The named controls that Tab reaches from the first one, in order, each once (Tab walks the
+// sections of a date box before it leaves it).
+QStringList tabWalk(QWidget &fm, const QStringList &names)
+{
+    fm.show();
+    fm.activateWindow();
+    if (!QTest::qWaitForWindowActive(&fm))
+        return {QStringLiteral("the window is not active")};
+    fm.findChild<QWidget *>(names.first())->setFocus(Qt::TabFocusReason);
+    QStringList seen;
+    for (qsizetype keys = 0; keys < 4 * names.size() && seen.size() < names.size(); ++keys) {
+        QWidget *w = QApplication::focusWidget();
+        while (w && w != &fm && !names.contains(w->objectName()))
+            w = w->parentWidget();
+        const QString name = w && w != &fm ? w->objectName() : QStringLiteral("?");
+        if (seen.isEmpty() || seen.last() != name)
+            seen.append(name);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    return seen;
+}
+
+QStringList names(const char *spaced) { return QString::fromLatin1(spaced).split(QLatin1Char(' ')); }
+
 QToolButton *button(const SearchListWindow &fm, const char *name) { return fm.toolButton(QString::fromLatin1(name)); }
 
 void search(SearchListWindow &fm, const QString &column, const QString &value, bool exact)
@@ -220,6 +245,8 @@ private slots:
     void periodicalEditStoresTheHandChangedColumns();
     void periodicalEditCancelRestores();
 
+    void formsTabOrder_data() { TestLibrary::addEngineRows(); }
+    void formsTabOrder();
     void mainWindowOpensTheIntakeWindows();
 
     // 图书资料管理, 期刊管理
@@ -610,6 +637,11 @@ void TstCatalogue::bookEditShowsAndStores()
     QCOMPARE(text(fm, "DBEdit13"), QStringLiteral("/doc/a.pdf"));
     QCOMPARE(text(fm, "DBEdit15"), QStringLiteral("2001-02-03"));
     QCOMPARE(box<QDateEdit>(fm, "DBDateEdit1")->date(), QDate(2024, 1, 2));
+    // Run sits on the row of the document it opens, to its right.
+    const QRect document(box(fm, "DBEdit13")->mapTo(&fm, QPoint()), box(fm, "DBEdit13")->size());
+    const QRect run(fm.Button3->mapTo(&fm, QPoint()), fm.Button3->size());
+    QVERIFY2(run.top() <= document.bottom() && document.top() <= run.bottom() && run.left() > document.right(),
+             qPrintable(QStringLiteral("电子文档 %1,%2 Run %3,%4").arg(document.x()).arg(document.y()).arg(run.x()).arg(run.y())));
 
     setText(fm, "DBEdit2", QString()); // no required field here
     setText(fm, "DBEdit2", QStringLiteral("红楼梦"));
@@ -837,6 +869,35 @@ void TstCatalogue::periodicalEditCancelRestores()
     QVERIFY(r.next());
     QCOMPARE(r.text(QStringLiteral("名称")), QStringLiteral("读者"));
     QCOMPARE(r.text(QStringLiteral("py")), QStringLiteral("XX"));
+}
+
+void TstCatalogue::formsTabOrder()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("水浒"));
+    addPeriodical(database, QStringLiteral("Q1"), QStringLiteral("读者"));
+    // The initials box is not typed into and takes no focus; Run follows the document it opens.
+    TBkAddFm bookAdd;
+    const QStringList bookAddOrder =
+        names("Edit1 Edit2 Edit3 ComboBox3 ComboBox1 ComboBox2 ComboBox4 Edit6 Edit8 Edit9 Edit7 ComboBox5 Edit4 "
+              "Edit5 Edit10 DateTimePicker1 ComboBox6 ComboBox7 Edit11 Edit12 ComboBox8 Memo1 Button1");
+    QCOMPARE(tabWalk(bookAdd, bookAddOrder), bookAddOrder);
+    TBkEditFm bookEdit(database, rowIdOf(database, "图书", QStringLiteral("B1")));
+    const QStringList bookEditOrder =
+        names("DBEdit1 DBEdit2 DBEdit3 DBComboBox1 DBComboBox2 DBComboBox3 DBComboBox4 DBEdit6 DBEdit4 DBEdit5 "
+              "DBEdit7 DBEdit8 DBEdit11 DBComboBox5 DBEdit9 DBEdit10 DBComboBox6 DBComboBox7 DBDateEdit1 DBEdit13 "
+              "Button3 DBComboBox8 DBEdit12 DBMemo1 DBEdit15 Button1");
+    QCOMPARE(tabWalk(bookEdit, bookEditOrder), bookEditOrder);
+    TQkAddFm periodicalAdd;
+    const QStringList periodicalAddOrder = names("Edit1 Edit2 Edit3 ComboBox1 ComboBox2 ComboBox3 ComboBox4 ComboBox5 "
+                                                 "Edit5 Edit6 Edit7 Edit8 Edit9 DateTimePicker1 Edit10 Memo1 Edit4 Button1");
+    QCOMPARE(tabWalk(periodicalAdd, periodicalAddOrder), periodicalAddOrder);
+    TQkEditFm periodicalEdit(database, rowIdOf(database, "期刊", QStringLiteral("Q1")));
+    const QStringList periodicalEditOrder =
+        names("DBEdit1 DBEdit2 DBEdit3 DBComboBox1 DBComboBox2 DBComboBox3 DBEdit4 DBEdit5 DBEdit6 DBMemo1 DBEdit7 "
+              "DBEdit8 DBEdit9 DBEdit10 DBEdit12 DBEdit13 DBEdit14 DBDateEdit1 Button1");
+    QCOMPARE(tabWalk(periodicalEdit, periodicalEditOrder), periodicalEditOrder);
 }
 
 void TstCatalogue::mainWindowOpensTheIntakeWindows()
