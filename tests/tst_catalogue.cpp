@@ -542,6 +542,10 @@ void TstCatalogue::bookAutoNumbering_data()
     QTest::newRow("A9") << "A" << "9" << QStringList{"A9", "A10", "A11", "A12"};
     QTest::newRow("A0009") << "A" << "0009" << QStringList{"A0009", "A0010", "A0011", "A0012"};
     QTest::newRow("no prefix") << "" << "98" << QStringList{"98", "99", "100", "101"};
+    QTest::newRow("past 32 bits") << "A" << "2147483646" << QStringList{"A2147483646", "A2147483647", "A2147483648", "A2147483649"};
+    QTest::newRow("past 64 bits") << "" << "09223372036854775807"
+                                  << QStringList{"09223372036854775807", "09223372036854775808", "09223372036854775809",
+                                                 "09223372036854775810"};
 }
 
 void TstCatalogue::bookAutoNumbering()
@@ -578,6 +582,7 @@ void TstCatalogue::bookAutoNumberingWithoutConfirm()
     fm.Edit15->clear();
     fm.Button3->click(); // an empty start value: refused, the settings stay
     QCOMPARE(platform_->messages().size(), 1);
+    QVERIFY2(platform_->messages().first().contains(QStringLiteral("起始值")), qPrintable(platform_->messages().first()));
     QCOMPARE(fm.Edit1->text(), QString());
     fillBook(fm, QStringLiteral("X"));
     fm.Button1->click();
