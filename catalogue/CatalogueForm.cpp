@@ -116,6 +116,16 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption)
     return b;
 }
 
+// A date typed as year, month and day, by "-" or "/", with or without leading zeros.
+QDate typedDate(const QString &text)
+{
+    static const QRegularExpression ymd(QStringLiteral("^([0-9]{4})([-/])([0-9]{1,2})\\2([0-9]{1,2})$"));
+    const QRegularExpressionMatch m = ymd.match(text);
+    if (!m.hasMatch())
+        return {};
+    return QDate(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
+}
+
 } // namespace
 
 QVariant catalogueValue(const QString &caption, const QString &column, const QString &text)
@@ -143,7 +153,7 @@ QVariant catalogueValue(const QString &caption, const QString &column, const QSt
     case db::ColumnKind::Date: {
         if (trimmed.isEmpty())
             return QVariant(QMetaType(QMetaType::QDate));
-        const QDate date = QDate::fromString(trimmed, Qt::ISODate);
+        const QDate date = typedDate(trimmed);
         if (!date.isValid())
             throw refuse(QStringLiteral("有效的日期(年-月-日)"));
         return date;

@@ -235,6 +235,8 @@ private slots:
     void bookEditRefusedKeepsTheWindow_data() { TestLibrary::addEngineRows(); }
     void bookEditRefusedKeepsTheWindow();
     void bookEditRunOpensTheDocument();
+    void bookEditReadsTypedDates_data();
+    void bookEditReadsTypedDates();
 
     // 添加期刊, 期刊编辑
     void periodicalAddStoresAndResets_data() { TestLibrary::addEngineRows(); }
@@ -754,6 +756,50 @@ void TstCatalogue::bookEditRunOpensTheDocument()
     QTest::mouseClick(box(fm, "DBEdit13"), Qt::LeftButton);
     fm.Button3->click();
     QCOMPARE(platform_->texts(QStringLiteral("open")), QStringList{QStringLiteral("/doc/c.pdf")});
+}
+
+void TstCatalogue::bookEditReadsTypedDates_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("stored"); // none: refused with the typed text named
+    const QList<std::pair<const char *, QDate>> cases{
+        {"2010-05-06", QDate(2010, 5, 6)}, {"2010-5-6", QDate(2010, 5, 6)}, {"2010/5/6", QDate(2010, 5, 6)},
+        {" 2010/05/06 ", QDate(2010, 5, 6)}, {"2010-13-01", QDate()}, {"2010-2-30", QDate()},
+        {"10-5-6", QDate()}, {"2010-5/6", QDate()}, {"2010年5月6日", QDate()}};
+    const bool pg = TestLibrary::postgresAvailable();
+    for (const auto &[typed, stored] : cases) {
+        QTest::addRow("sqlite, %s", typed) << int(TestLibrary::EngineChoice::SQLite) << QString::fromUtf8(typed) << stored;
+        if (pg)
+            QTest::addRow("postgresql, %s", typed)
+                << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromUtf8(typed) << stored;
+    }
+}
+
+// A date box typed as text takes the year, month and day with or without leading zeros.
+void TstCatalogue::bookEditReadsTypedDates()
+{
+    QFETCH(QString, typed);
+    QFETCH(QDate, stored);
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("水浒"));
+    TBkEditFm fm(database, rowIdOf(database, "图书", QStringLiteral("B1")));
+    fm.show();
+    setText(fm, "DBEdit15", typed);
+    fm.Button1->click();
+    db::Rows r = database.select(db::Sql("select 出版时间 from 图书"));
+    QVERIFY(r.next());
+    if (stored.isValid()) {
+        QVERIFY2(platform_->messages().isEmpty(), qPrintable(platform_->messages().join(" | ")));
+        QCOMPARE(r.date(QStringLiteral("出版时间")), stored);
+        QVERIFY(!fm.isVisible());
+    } else {
+        QCOMPARE(platform_->messages().size(), 1);
+        QVERIFY2(platform_->messages().first().contains(typed), qPrintable(platform_->messages().first()));
+        QCOMPARE(r.date(QStringLiteral("出版时间")), QDate(2001, 2, 3));
+        QVERIFY(fm.isVisible());
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
