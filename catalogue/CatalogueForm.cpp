@@ -126,6 +126,35 @@ QDate typedDate(const QString &text)
     return QDate(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
 }
 
+// The database's refusal of a row, led by a plain sentence when the cause is a number that
+// another row of the table already has.
+QString refusalText(db::Database &database, const QString &table, const CatalogueField &numberField,
+                    const QString &typedNumber, const QVariant &ownRow, const db::DbError &refusal)
+{
+    const QString number = typedNumber.trimmed();
+    db::Sql taken = db::Sql("select count(*) as n from ") + db::Sql::identifier(table)
+                    + " where 编号=" + db::Sql::text(number);
+    if (ownRow.isValid())
+        taken += db::Sql(" and ") + db::Sql::fixed(database.rowIdentity(table)) + "<>" + db::Sql::value(ownRow);
+    try {
+        db::Rows rows = database.select(taken);
+        if (!rows.next() || rows.integer(QStringLiteral("n")) == 0)
+            return refusal.text();
+    } catch (const db::DbError &) {
+        return refusal.text();
+    }
+    return QStringLiteral("%1 \"%2\" 已经存在, 没有保存。\n\n%3")
+        .arg(QString::fromUtf8(numberField.caption), number, refusal.text());
+}
+
+const CatalogueField &numberField(const QList<CatalogueField> &fields)
+{
+    for (const CatalogueField &f : fields)
+        if (f.column && qstrcmp(f.column, "编号") == 0)
+            return f;
+    Q_UNREACHABLE();
+}
+
 } // namespace
 
 QVariant catalogueValue(const QString &caption, const QString &column, const QString &text)
@@ -281,12 +310,13 @@ void CatalogueIntake::Button1Click()
         platform.message(QStringLiteral("字体加重的项目必须填写完整!"));
         return;
     }
+    const CatalogueField &number = numberField(config_.fields);
     try {
         sharedDb().insert(config_.table, rowFields());
     } catch (const db::DbError &e) {
         // The database's reason (a number already there) or a value its column cannot take;
         // the boxes stay for correction.
-        platform.message(e.text());
+        platform.message(refusalText(sharedDb(), config_.table, number, typed(QString::fromLatin1(number.name)), {}, e));
         return;
     }
     platform.message(config_.savedMessage);
@@ -409,13 +439,21 @@ db::Fields CatalogueEdit::changedFields() const
 
 void CatalogueEdit::Button1Click()
 {
+    db::Fields fields;
     try {
-        const db::Fields fields = changedFields();
-        if (!fields.isEmpty())
-            db_.updateRow(config_.table, rowId_, fields);
+        fields = changedFields();
     } catch (const db::DbError &e) {
         // The row stays in editing: the user corrects it or cancels.
         Platform::instance().message(e.text());
+        return;
+    }
+    try {
+        if (!fields.isEmpty())
+            db_.updateRow(config_.table, rowId_, fields);
+    } catch (const db::DbError &e) {
+        const CatalogueField &number = numberField(config_.fields);
+        const QString typedNumber = shownText(control(QString::fromLatin1(number.name)));
+        Platform::instance().message(refusalText(db_, config_.table, number, typedNumber, rowId_, e));
         return;
     }
     if (!config_.savedMessage.isEmpty())

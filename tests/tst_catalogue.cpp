@@ -496,6 +496,8 @@ void TstCatalogue::bookAddDuplicateNumberRefused()
     fm.Button1->click();
     const QStringList shown = platform_->messages();
     QCOMPARE(shown.size(), 1);
+    // Said plainly first, then the database's own words.
+    QVERIFY2(shown.first().startsWith(QStringLiteral("图书编号 \"B1\" 已经存在")), qPrintable(shown.first()));
     QVERIFY2(shown.first().contains(QStringLiteral("图书_编号")) || shown.first().contains(QStringLiteral("UNIQUE"),
                                                                                           Qt::CaseInsensitive),
              qPrintable(shown.first()));
@@ -723,6 +725,8 @@ void TstCatalogue::bookEditRefusedKeepsTheWindow()
     setText(fm, "DBEdit1", QStringLiteral("B1"));
     fm.Button1->click();
     QCOMPARE(platform_->messages().size(), 1);
+    QVERIFY2(platform_->messages().first().startsWith(QStringLiteral("图书编号 \"B1\" 已经存在")),
+             qPrintable(platform_->messages().first()));
     QVERIFY(fm.isVisible());
     QCOMPARE(requeried, 0);
     platform_->clear();
@@ -731,7 +735,8 @@ void TstCatalogue::bookEditRefusedKeepsTheWindow()
     setText(fm, "DBEdit15", QStringLiteral("去年")); // a date the program cannot read
     fm.Button1->click();
     QCOMPARE(platform_->messages().size(), 1);
-    QVERIFY2(platform_->messages().first().contains(QStringLiteral("去年")), qPrintable(platform_->messages().first()));
+    QVERIFY2(platform_->messages().first().startsWith(QStringLiteral("出版时间: \"去年\"")),
+             qPrintable(platform_->messages().first()));
     QVERIFY(fm.isVisible());
     QCOMPARE(numbers(database, "图书"), (QStringList{QStringLiteral("B1"), QStringLiteral("B2")}));
 
