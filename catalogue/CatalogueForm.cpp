@@ -165,8 +165,9 @@ QVariant catalogueValue(const QString &caption, const QString &column, const QSt
     };
     switch (db::columnKind(column)) {
     case db::ColumnKind::Integer: {
+        // An emptied count is the column's 0: nothing in a count stays nothing after 数量 + 1.
         if (trimmed.isEmpty())
-            return QVariant(QMetaType(QMetaType::Int));
+            return 0;
         bool ok = false;
         const int n = trimmed.toInt(&ok);
         if (!ok)

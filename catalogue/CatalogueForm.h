@@ -38,8 +38,9 @@ inline CatalogueField lookupField(const char *name, const char *caption, const c
             .listTable = table, .listColumn = listColumn};
 }
 
-// The value a column takes from the text of its box, by the column's kind: a count, an amount, a
-// date or a trimmed text. A text the column cannot take is refused with a db::DbError naming the box.
+// The value a column takes from the text of its box, by the column's kind: a count (an empty one
+// is 0), an amount, a date or a trimmed text. A text the column cannot take is refused with a
+// db::DbError naming the box.
 QVariant catalogueValue(const QString &caption, const QString &column, const QString &text);
 
 // Runs `action` when the line edit is clicked (the document path, the number box).

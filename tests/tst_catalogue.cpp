@@ -246,6 +246,8 @@ private slots:
     void periodicalEditStoresTheHandChangedColumns_data() { TestLibrary::addEngineRows(); }
     void periodicalEditStoresTheHandChangedColumns();
     void periodicalEditCancelRestores();
+    void editEmptiedCountsStoreZero_data() { TestLibrary::addEngineRows(); }
+    void editEmptiedCountsStoreZero();
 
     void formsTabOrder_data() { TestLibrary::addEngineRows(); }
     void formsTabOrder();
@@ -925,6 +927,36 @@ void TstCatalogue::periodicalEditCancelRestores()
     QVERIFY(r.next());
     QCOMPARE(r.text(QStringLiteral("名称")), QStringLiteral("读者"));
     QCOMPARE(r.text(QStringLiteral("py")), QStringLiteral("XX"));
+}
+
+// An emptied count is stored as the column's 0, not as nothing: a later 数量 + 1 at the return
+// desk would leave nothing.
+void TstCatalogue::editEmptiedCountsStoreZero()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("水浒"));
+    addPeriodical(database, QStringLiteral("Q1"), QStringLiteral("读者"));
+    TBkEditFm book(database, rowIdOf(database, "图书", QStringLiteral("B1")));
+    book.show();
+    setText(book, "DBEdit6", QString());
+    book.Button1->click();
+    TQkEditFm periodical(database, rowIdOf(database, "期刊", QStringLiteral("Q1")));
+    periodical.show();
+    setText(periodical, "DBEdit4", QStringLiteral(" "));
+    setText(periodical, "DBEdit14", QString());
+    periodical.Button1->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("保存完毕")});
+    for (const char *table : {"图书", "期刊"}) {
+        db::Rows r = database.select(db::Sql("select 数量 from ") + db::Sql::identifier(QString::fromUtf8(table)));
+        QVERIFY(r.next());
+        QVERIFY(!r.isNull(QStringLiteral("数量")));
+        QCOMPARE(r.integer(QStringLiteral("数量")), 0);
+    }
+    db::Rows r = database.select(db::Sql("select 借出次数 from 期刊"));
+    QVERIFY(r.next());
+    QVERIFY(!r.isNull(QStringLiteral("借出次数")));
+    QCOMPARE(r.integer(QStringLiteral("借出次数")), 0);
 }
 
 void TstCatalogue::formsTabOrder()
