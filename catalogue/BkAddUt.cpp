@@ -61,6 +61,19 @@ IntakeConfig bookIntake()
     return c;
 }
 
+// The decimal digits of the number one above `digits`.
+QString oneMore(QString digits)
+{
+    qsizetype i = digits.size() - 1;
+    for (; i >= 0 && digits.at(i) == QLatin1Char('9'); --i)
+        digits[i] = QLatin1Char('0');
+    if (i < 0)
+        digits.prepend(QLatin1Char('1'));
+    else
+        digits[i] = QChar(digits.at(i).unicode() + 1);
+    return digits;
+}
+
 } // namespace
 
 TBkAddFm::TBkAddFm(QWidget *parent) : CatalogueIntake(bookIntake(), parent)
@@ -98,7 +111,7 @@ TBkAddFm::TBkAddFm(QWidget *parent) : CatalogueIntake(bookIntake(), parent)
 
 void TBkAddFm::FormShow()
 {
-    next_ = 1;
+    next_ = QStringLiteral("1");
     Edit1->clear();
     CatalogueIntake::FormShow();
 }
@@ -108,12 +121,11 @@ void TBkAddFm::CheckBox2Click() { GroupBox2->setVisible(CheckBox2->isChecked());
 void TBkAddFm::Button3Click()
 {
     const QString start = Edit15->text().trimmed();
-    bool ok = false;
-    const int counter = start.toInt(&ok);
-    if (!ok)
-        throw db::DbError(QStringLiteral("\"%1\" 不是有效的整数。").arg(start));
-    next_ = counter;
-    width_ = int(start.size());
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    if (!digits.match(start).hasMatch())
+        throw db::DbError(QStringLiteral("起始值: \"%1\" 不是有效的整数。").arg(start));
+    next_ = start;
+    width_ = start.size();
     prefix_ = Edit14->text().trimmed();
     Edit1->setText(prefix_ + start);
 }
@@ -132,6 +144,6 @@ void TBkAddFm::afterSave()
 {
     if (!CheckBox2->isChecked())
         return;
-    ++next_;
-    Edit1->setText(prefix_ + QString::number(next_).rightJustified(width_, QLatin1Char('0')));
+    next_ = oneMore(next_);
+    Edit1->setText(prefix_ + next_.rightJustified(width_, QLatin1Char('0')));
 }

@@ -29,7 +29,7 @@ protected:
     void afterSave() override;
 
 private:
-    int next_ = 1;
+    QString next_;  // the counter in decimal digits: it counts on past any integer width
     QString prefix_;
-    int width_ = 0;
+    qsizetype width_ = 0;
 };

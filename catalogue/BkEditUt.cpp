@@ -3,7 +3,6 @@
 #include "common/ErrorDisplay.h"
 #include "common/Platform.h"
 
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -61,7 +60,7 @@ TBkEditFm::TBkEditFm(db::Database &database, const QVariant &rowId, QWidget *par
     Button3 = new QPushButton(QStringLiteral("Run"), this);
     Button3->setObjectName(QStringLiteral("Button3"));
     Button3->setAutoDefault(false);
-    buttonRow()->insertWidget(0, Button3);
+    placeBeside("DBEdit13", Button3);
     onClick(lineEdit("DBEdit13"), [this] { DBEdit13Click(); });
     connect(Button3, &QPushButton::clicked, this, guarded([this] { Button3Click(); }));
 }

@@ -116,6 +116,45 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption)
     return b;
 }
 
+// A date typed as year, month and day, by "-" or "/", with or without leading zeros.
+QDate typedDate(const QString &text)
+{
+    static const QRegularExpression ymd(QStringLiteral("^([0-9]{4})([-/])([0-9]{1,2})\\2([0-9]{1,2})$"));
+    const QRegularExpressionMatch m = ymd.match(text);
+    if (!m.hasMatch())
+        return {};
+    return QDate(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
+}
+
+// The database's refusal of a row, led by a plain sentence when the cause is a number that
+// another row of the table already has.
+QString refusalText(db::Database &database, const QString &table, const CatalogueField &numberField,
+                    const QString &typedNumber, const QVariant &ownRow, const db::DbError &refusal)
+{
+    const QString number = typedNumber.trimmed();
+    db::Sql taken = db::Sql("select count(*) as n from ") + db::Sql::identifier(table)
+                    + " where 编号=" + db::Sql::text(number);
+    if (ownRow.isValid())
+        taken += db::Sql(" and ") + db::Sql::fixed(database.rowIdentity(table)) + "<>" + db::Sql::value(ownRow);
+    try {
+        db::Rows rows = database.select(taken);
+        if (!rows.next() || rows.integer(QStringLiteral("n")) == 0)
+            return refusal.text();
+    } catch (const db::DbError &) {
+        return refusal.text();
+    }
+    return QStringLiteral("%1 \"%2\" 已经存在, 没有保存。\n\n%3")
+        .arg(QString::fromUtf8(numberField.caption), number, refusal.text());
+}
+
+const CatalogueField &numberField(const QList<CatalogueField> &fields)
+{
+    for (const CatalogueField &f : fields)
+        if (f.column && qstrcmp(f.column, "编号") == 0)
+            return f;
+    Q_UNREACHABLE();
+}
+
 } // namespace
 
 QVariant catalogueValue(const QString &caption, const QString &column, const QString &text)
@@ -126,8 +165,9 @@ QVariant catalogueValue(const QString &caption, const QString &column, const QSt
     };
     switch (db::columnKind(column)) {
     case db::ColumnKind::Integer: {
+        // An emptied count is the column's 0: nothing in a count stays nothing after 数量 + 1.
         if (trimmed.isEmpty())
-            return QVariant(QMetaType(QMetaType::Int));
+            return 0;
         bool ok = false;
         const int n = trimmed.toInt(&ok);
         if (!ok)
@@ -143,7 +183,7 @@ QVariant catalogueValue(const QString &caption, const QString &column, const QSt
     case db::ColumnKind::Date: {
         if (trimmed.isEmpty())
             return QVariant(QMetaType(QMetaType::QDate));
-        const QDate date = QDate::fromString(trimmed, Qt::ISODate);
+        const QDate date = typedDate(trimmed);
         if (!date.isValid())
             throw refuse(QStringLiteral("有效的日期(年-月-日)"));
         return date;
@@ -271,12 +311,13 @@ void CatalogueIntake::Button1Click()
         platform.message(QStringLiteral("字体加重的项目必须填写完整!"));
         return;
     }
+    const CatalogueField &number = numberField(config_.fields);
     try {
         sharedDb().insert(config_.table, rowFields());
     } catch (const db::DbError &e) {
         // The database's reason (a number already there) or a value its column cannot take;
         // the boxes stay for correction.
-        platform.message(e.text());
+        platform.message(refusalText(sharedDb(), config_.table, number, typed(QString::fromLatin1(number.name)), {}, e));
         return;
     }
     platform.message(config_.savedMessage);
@@ -303,13 +344,13 @@ CatalogueEdit::CatalogueEdit(db::Database &database, const QVariant &rowId, Edit
     Button1 = button(this, "Button1", QStringLiteral("保存"));
     Button2 = button(this, "Button2", QStringLiteral("取消"));
 
-    buttons_ = new QHBoxLayout;
-    buttons_->addStretch();
-    buttons_->addWidget(Button1);
-    buttons_->addWidget(Button2);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(formColumns(this, config_.fields, controls));
-    layout->addLayout(buttons_);
+    layout->addLayout(buttons);
     setTabOrderOf(controls + QList<QWidget *>{Button1, Button2});
 
     connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
@@ -332,6 +373,29 @@ QWidget *CatalogueEdit::control(const QString &name) const
 QLineEdit *CatalogueEdit::lineEdit(const char *name) const
 {
     return qobject_cast<QLineEdit *>(control(QString::fromLatin1(name)));
+}
+
+void CatalogueEdit::placeBeside(const char *name, QWidget *extra)
+{
+    QWidget *box = control(QString::fromLatin1(name));
+    for (QFormLayout *form : findChildren<QFormLayout *>()) {
+        int row = -1;
+        QFormLayout::ItemRole role{};
+        form->getWidgetPosition(box, &row, &role);
+        if (row < 0)
+            continue;
+        form->removeWidget(box);
+        auto *pair = new QHBoxLayout;
+        pair->addWidget(box, 1);
+        pair->addWidget(extra);
+        form->setLayout(row, QFormLayout::FieldRole, pair);
+        // The caption names the box, not the pair.
+        if (QLayoutItem *caption = form->itemAt(row, QFormLayout::LabelRole))
+            if (auto *label = qobject_cast<QLabel *>(caption->widget()))
+                label->setBuddy(box);
+        QWidget::setTabOrder(box, extra);
+        return;
+    }
 }
 
 void CatalogueEdit::loadRow()
@@ -376,13 +440,21 @@ db::Fields CatalogueEdit::changedFields() const
 
 void CatalogueEdit::Button1Click()
 {
+    db::Fields fields;
     try {
-        const db::Fields fields = changedFields();
-        if (!fields.isEmpty())
-            db_.updateRow(config_.table, rowId_, fields);
+        fields = changedFields();
     } catch (const db::DbError &e) {
         // The row stays in editing: the user corrects it or cancels.
         Platform::instance().message(e.text());
+        return;
+    }
+    try {
+        if (!fields.isEmpty())
+            db_.updateRow(config_.table, rowId_, fields);
+    } catch (const db::DbError &e) {
+        const CatalogueField &number = numberField(config_.fields);
+        const QString typedNumber = shownText(control(QString::fromLatin1(number.name)));
+        Platform::instance().message(refusalText(db_, config_.table, number, typedNumber, rowId_, e));
         return;
     }
     if (!config_.savedMessage.isEmpty())

@@ -38,8 +38,9 @@ inline CatalogueField lookupField(const char *name, const char *caption, const c
             .listTable = table, .listColumn = listColumn};
 }
 
-// The value a column takes from the text of its box, by the column's kind: a count, an amount, a
-// date or a trimmed text. A text the column cannot take is refused with a db::DbError naming the box.
+// The value a column takes from the text of its box, by the column's kind: a count (an empty one
+// is 0), an amount, a date or a trimmed text. A text the column cannot take is refused with a
+// db::DbError naming the box.
 QVariant catalogueValue(const QString &caption, const QString &column, const QString &text);
 
 // Runs `action` when the line edit is clicked (the document path, the number box).
@@ -132,7 +133,8 @@ public:
     db::Fields changedFields() const;
 
 protected:
-    class QHBoxLayout *buttonRow() const { return buttons_; }
+    // Puts `extra` to the right of the box `name`, on its row, and next after it in the tab order.
+    void placeBeside(const char *name, QWidget *extra);
 
 private:
     void loadRow();
@@ -144,5 +146,4 @@ private:
     QVariant rowId_;
     EditConfig config_;
     QList<Binding> bindings_;
-    QHBoxLayout *buttons_ = nullptr;
 };

@@ -22,6 +22,7 @@
 #include "statistics/AdminLuRuStatUt.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -163,6 +164,30 @@ QStringList listed(const DataGrid &grid, const QString &field)
     return values;
 }
 
+// The named controls that Tab reaches from the first one, in order, each once (Tab walks the
+// sections of a date box before it leaves it).
+QStringList tabWalk(QWidget &fm, const QStringList &names)
+{
+    fm.show();
+    fm.activateWindow();
+    if (!QTest::qWaitForWindowActive(&fm))
+        return {QStringLiteral("the window is not active")};
+    fm.findChild<QWidget *>(names.first())->setFocus(Qt::TabFocusReason);
+    QStringList seen;
+    for (qsizetype keys = 0; keys < 4 * names.size() && seen.size() < names.size(); ++keys) {
+        QWidget *w = QApplication::focusWidget();
+        while (w && w != &fm && !names.contains(w->objectName()))
+            w = w->parentWidget();
+        const QString name = w && w != &fm ? w->objectName() : QStringLiteral("?");
+        if (seen.isEmpty() || seen.last() != name)
+            seen.append(name);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    return seen;
+}
+
+QStringList names(const char *spaced) { return QString::fromLatin1(spaced).split(QLatin1Char(' ')); }
+
 QToolButton *button(const SearchListWindow &fm, const char *name) { return fm.toolButton(QString::fromLatin1(name)); }
 
 void search(SearchListWindow &fm, const QString &column, const QString &value, bool exact)
@@ -210,6 +235,8 @@ private slots:
     void bookEditRefusedKeepsTheWindow_data() { TestLibrary::addEngineRows(); }
     void bookEditRefusedKeepsTheWindow();
     void bookEditRunOpensTheDocument();
+    void bookEditReadsTypedDates_data();
+    void bookEditReadsTypedDates();
 
     // 添加期刊, 期刊编辑
     void periodicalAddStoresAndResets_data() { TestLibrary::addEngineRows(); }
@@ -219,7 +246,11 @@ private slots:
     void periodicalEditStoresTheHandChangedColumns_data() { TestLibrary::addEngineRows(); }
     void periodicalEditStoresTheHandChangedColumns();
     void periodicalEditCancelRestores();
+    void editEmptiedCountsStoreZero_data() { TestLibrary::addEngineRows(); }
+    void editEmptiedCountsStoreZero();
 
+    void formsTabOrder_data() { TestLibrary::addEngineRows(); }
+    void formsTabOrder();
     void mainWindowOpensTheIntakeWindows();
 
     // 图书资料管理, 期刊管理
@@ -467,6 +498,8 @@ void TstCatalogue::bookAddDuplicateNumberRefused()
     fm.Button1->click();
     const QStringList shown = platform_->messages();
     QCOMPARE(shown.size(), 1);
+    // Said plainly first, then the database's own words.
+    QVERIFY2(shown.first().startsWith(QStringLiteral("图书编号 \"B1\" 已经存在")), qPrintable(shown.first()));
     QVERIFY2(shown.first().contains(QStringLiteral("图书_编号")) || shown.first().contains(QStringLiteral("UNIQUE"),
                                                                                           Qt::CaseInsensitive),
              qPrintable(shown.first()));
@@ -515,6 +548,10 @@ void TstCatalogue::bookAutoNumbering_data()
     QTest::newRow("A9") << "A" << "9" << QStringList{"A9", "A10", "A11", "A12"};
     QTest::newRow("A0009") << "A" << "0009" << QStringList{"A0009", "A0010", "A0011", "A0012"};
     QTest::newRow("no prefix") << "" << "98" << QStringList{"98", "99", "100", "101"};
+    QTest::newRow("past 32 bits") << "A" << "2147483646" << QStringList{"A2147483646", "A2147483647", "A2147483648", "A2147483649"};
+    QTest::newRow("past 64 bits") << "" << "09223372036854775807"
+                                  << QStringList{"09223372036854775807", "09223372036854775808", "09223372036854775809",
+                                                 "09223372036854775810"};
 }
 
 void TstCatalogue::bookAutoNumbering()
@@ -551,6 +588,7 @@ void TstCatalogue::bookAutoNumberingWithoutConfirm()
     fm.Edit15->clear();
     fm.Button3->click(); // an empty start value: refused, the settings stay
     QCOMPARE(platform_->messages().size(), 1);
+    QVERIFY2(platform_->messages().first().contains(QStringLiteral("起始值")), qPrintable(platform_->messages().first()));
     QCOMPARE(fm.Edit1->text(), QString());
     fillBook(fm, QStringLiteral("X"));
     fm.Button1->click();
@@ -610,6 +648,11 @@ void TstCatalogue::bookEditShowsAndStores()
     QCOMPARE(text(fm, "DBEdit13"), QStringLiteral("/doc/a.pdf"));
     QCOMPARE(text(fm, "DBEdit15"), QStringLiteral("2001-02-03"));
     QCOMPARE(box<QDateEdit>(fm, "DBDateEdit1")->date(), QDate(2024, 1, 2));
+    // Run sits on the row of the document it opens, to its right.
+    const QRect document(box(fm, "DBEdit13")->mapTo(&fm, QPoint()), box(fm, "DBEdit13")->size());
+    const QRect run(fm.Button3->mapTo(&fm, QPoint()), fm.Button3->size());
+    QVERIFY2(run.top() <= document.bottom() && document.top() <= run.bottom() && run.left() > document.right(),
+             qPrintable(QStringLiteral("电子文档 %1,%2 Run %3,%4").arg(document.x()).arg(document.y()).arg(run.x()).arg(run.y())));
 
     setText(fm, "DBEdit2", QString()); // no required field here
     setText(fm, "DBEdit2", QStringLiteral("红楼梦"));
@@ -684,6 +727,8 @@ void TstCatalogue::bookEditRefusedKeepsTheWindow()
     setText(fm, "DBEdit1", QStringLiteral("B1"));
     fm.Button1->click();
     QCOMPARE(platform_->messages().size(), 1);
+    QVERIFY2(platform_->messages().first().startsWith(QStringLiteral("图书编号 \"B1\" 已经存在")),
+             qPrintable(platform_->messages().first()));
     QVERIFY(fm.isVisible());
     QCOMPARE(requeried, 0);
     platform_->clear();
@@ -692,7 +737,8 @@ void TstCatalogue::bookEditRefusedKeepsTheWindow()
     setText(fm, "DBEdit15", QStringLiteral("去年")); // a date the program cannot read
     fm.Button1->click();
     QCOMPARE(platform_->messages().size(), 1);
-    QVERIFY2(platform_->messages().first().contains(QStringLiteral("去年")), qPrintable(platform_->messages().first()));
+    QVERIFY2(platform_->messages().first().startsWith(QStringLiteral("出版时间: \"去年\"")),
+             qPrintable(platform_->messages().first()));
     QVERIFY(fm.isVisible());
     QCOMPARE(numbers(database, "图书"), (QStringList{QStringLiteral("B1"), QStringLiteral("B2")}));
 
@@ -717,6 +763,50 @@ void TstCatalogue::bookEditRunOpensTheDocument()
     QTest::mouseClick(box(fm, "DBEdit13"), Qt::LeftButton);
     fm.Button3->click();
     QCOMPARE(platform_->texts(QStringLiteral("open")), QStringList{QStringLiteral("/doc/c.pdf")});
+}
+
+void TstCatalogue::bookEditReadsTypedDates_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("stored"); // none: refused with the typed text named
+    const QList<std::pair<const char *, QDate>> cases{
+        {"2010-05-06", QDate(2010, 5, 6)}, {"2010-5-6", QDate(2010, 5, 6)}, {"2010/5/6", QDate(2010, 5, 6)},
+        {" 2010/05/06 ", QDate(2010, 5, 6)}, {"2010-13-01", QDate()}, {"2010-2-30", QDate()},
+        {"10-5-6", QDate()}, {"2010-5/6", QDate()}, {"2010年5月6日", QDate()}};
+    const bool pg = TestLibrary::postgresAvailable();
+    for (const auto &[typed, stored] : cases) {
+        QTest::addRow("sqlite, %s", typed) << int(TestLibrary::EngineChoice::SQLite) << QString::fromUtf8(typed) << stored;
+        if (pg)
+            QTest::addRow("postgresql, %s", typed)
+                << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromUtf8(typed) << stored;
+    }
+}
+
+// A date box typed as text takes the year, month and day with or without leading zeros.
+void TstCatalogue::bookEditReadsTypedDates()
+{
+    QFETCH(QString, typed);
+    QFETCH(QDate, stored);
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("水浒"));
+    TBkEditFm fm(database, rowIdOf(database, "图书", QStringLiteral("B1")));
+    fm.show();
+    setText(fm, "DBEdit15", typed);
+    fm.Button1->click();
+    db::Rows r = database.select(db::Sql("select 出版时间 from 图书"));
+    QVERIFY(r.next());
+    if (stored.isValid()) {
+        QVERIFY2(platform_->messages().isEmpty(), qPrintable(platform_->messages().join(" | ")));
+        QCOMPARE(r.date(QStringLiteral("出版时间")), stored);
+        QVERIFY(!fm.isVisible());
+    } else {
+        QCOMPARE(platform_->messages().size(), 1);
+        QVERIFY2(platform_->messages().first().contains(typed), qPrintable(platform_->messages().first()));
+        QCOMPARE(r.date(QStringLiteral("出版时间")), QDate(2001, 2, 3));
+        QVERIFY(fm.isVisible());
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -837,6 +927,65 @@ void TstCatalogue::periodicalEditCancelRestores()
     QVERIFY(r.next());
     QCOMPARE(r.text(QStringLiteral("名称")), QStringLiteral("读者"));
     QCOMPARE(r.text(QStringLiteral("py")), QStringLiteral("XX"));
+}
+
+// An emptied count is stored as the column's 0, not as nothing: a later 数量 + 1 at the return
+// desk would leave nothing.
+void TstCatalogue::editEmptiedCountsStoreZero()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("水浒"));
+    addPeriodical(database, QStringLiteral("Q1"), QStringLiteral("读者"));
+    TBkEditFm book(database, rowIdOf(database, "图书", QStringLiteral("B1")));
+    book.show();
+    setText(book, "DBEdit6", QString());
+    book.Button1->click();
+    TQkEditFm periodical(database, rowIdOf(database, "期刊", QStringLiteral("Q1")));
+    periodical.show();
+    setText(periodical, "DBEdit4", QStringLiteral(" "));
+    setText(periodical, "DBEdit14", QString());
+    periodical.Button1->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("保存完毕")});
+    for (const char *table : {"图书", "期刊"}) {
+        db::Rows r = database.select(db::Sql("select 数量 from ") + db::Sql::identifier(QString::fromUtf8(table)));
+        QVERIFY(r.next());
+        QVERIFY(!r.isNull(QStringLiteral("数量")));
+        QCOMPARE(r.integer(QStringLiteral("数量")), 0);
+    }
+    db::Rows r = database.select(db::Sql("select 借出次数 from 期刊"));
+    QVERIFY(r.next());
+    QVERIFY(!r.isNull(QStringLiteral("借出次数")));
+    QCOMPARE(r.integer(QStringLiteral("借出次数")), 0);
+}
+
+void TstCatalogue::formsTabOrder()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("水浒"));
+    addPeriodical(database, QStringLiteral("Q1"), QStringLiteral("读者"));
+    // The initials box is not typed into and takes no focus; Run follows the document it opens.
+    TBkAddFm bookAdd;
+    const QStringList bookAddOrder =
+        names("Edit1 Edit2 Edit3 ComboBox3 ComboBox1 ComboBox2 ComboBox4 Edit6 Edit8 Edit9 Edit7 ComboBox5 Edit4 "
+              "Edit5 Edit10 DateTimePicker1 ComboBox6 ComboBox7 Edit11 Edit12 ComboBox8 Memo1 Button1");
+    QCOMPARE(tabWalk(bookAdd, bookAddOrder), bookAddOrder);
+    TBkEditFm bookEdit(database, rowIdOf(database, "图书", QStringLiteral("B1")));
+    const QStringList bookEditOrder =
+        names("DBEdit1 DBEdit2 DBEdit3 DBComboBox1 DBComboBox2 DBComboBox3 DBComboBox4 DBEdit6 DBEdit4 DBEdit5 "
+              "DBEdit7 DBEdit8 DBEdit11 DBComboBox5 DBEdit9 DBEdit10 DBComboBox6 DBComboBox7 DBDateEdit1 DBEdit13 "
+              "Button3 DBComboBox8 DBEdit12 DBMemo1 DBEdit15 Button1");
+    QCOMPARE(tabWalk(bookEdit, bookEditOrder), bookEditOrder);
+    TQkAddFm periodicalAdd;
+    const QStringList periodicalAddOrder = names("Edit1 Edit2 Edit3 ComboBox1 ComboBox2 ComboBox3 ComboBox4 ComboBox5 "
+                                                 "Edit5 Edit6 Edit7 Edit8 Edit9 DateTimePicker1 Edit10 Memo1 Edit4 Button1");
+    QCOMPARE(tabWalk(periodicalAdd, periodicalAddOrder), periodicalAddOrder);
+    TQkEditFm periodicalEdit(database, rowIdOf(database, "期刊", QStringLiteral("Q1")));
+    const QStringList periodicalEditOrder =
+        names("DBEdit1 DBEdit2 DBEdit3 DBComboBox1 DBComboBox2 DBComboBox3 DBEdit4 DBEdit5 DBEdit6 DBMemo1 DBEdit7 "
+              "DBEdit8 DBEdit9 DBEdit10 DBEdit12 DBEdit13 DBEdit14 DBDateEdit1 Button1");
+    QCOMPARE(tabWalk(periodicalEdit, periodicalEditOrder), periodicalEditOrder);
 }
 
 void TstCatalogue::mainWindowOpensTheIntakeWindows()
