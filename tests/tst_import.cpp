@@ -134,6 +134,8 @@ private slots:
     void gapsKeepTheirColumns();
     void readsFirstSheetOnly_data();
     void readsFirstSheetOnly();
+    void readsTheSheetItOpensOn_data();
+    void readsTheSheetItOpensOn();
     void inlineStringsAnd1904Dates();
     void swappedExtensionsStillRead();
     void veryLongText();
@@ -262,6 +264,25 @@ void TstImport::readsFirstSheetOnly()
     QCOMPARE(sheet.columns, 20);
     for (const QStringList &line : sheet.lines)
         QVERIFY(!line.contains(QStringLiteral("不读")));
+}
+
+void TstImport::readsTheSheetItOpensOn_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("xlsx") << QStringLiteral("active-sheet.xlsx");
+    QTest::newRow("xls") << QStringLiteral("active-sheet.xls");
+}
+
+void TstImport::readsTheSheetItOpensOn()
+{
+    // Saved showing the second of its three sheets: that one is the list of books.
+    QFETCH(QString, file);
+    const SheetLines sheet = readSheet(fixture(file));
+    QCOMPARE(sheet.lines.size(), 3);
+    QCOMPARE(sheet.columns, 20);
+    QCOMPARE(sheet.lines.at(0).mid(0, 3), (QStringList{"编号", "条形码", "名称"}));
+    QCOMPARE(sheet.lines.at(1).mid(0, 3), (QStringList{"A001", "TMA001", "诗经"}));
+    QCOMPARE(sheet.lines.at(2).at(2), QStringLiteral("楚辞"));
 }
 
 void TstImport::inlineStringsAnd1904Dates()
