@@ -80,6 +80,17 @@ QList<QStringList> parseCsv(const QString &text)
     return lines;
 }
 
+// Cells after the last one with text, and lines after the last one with text, are not part of
+// the sheet, as a spreadsheet program does not count them in its used range.
+void dropTrailingEmpties(QList<QStringList> &lines)
+{
+    for (QStringList &line : lines)
+        while (!line.isEmpty() && line.last().isEmpty())
+            line.removeLast();
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+}
+
 struct ImportColumn {
     const char *name;   // the name list B shows
     const char *column; // the column of 图书
@@ -190,6 +201,7 @@ SheetLines readCsvSheet(const QString &path)
         throw std::runtime_error(QStringLiteral("无法打开文件 %1: %2").arg(path, file.errorString()).toStdString());
     SheetLines sheet;
     sheet.lines = parseCsv(decodeSheetText(file.readAll()));
+    dropTrailingEmpties(sheet.lines);
     for (const QStringList &line : sheet.lines)
         sheet.columns = std::max(sheet.columns, int(line.size()));
     return sheet;

@@ -169,8 +169,9 @@ void TInExcelDataFm::Button3Click()
     }
     Label1->setText(QString::number(std::max<qsizetype>(sheet.lines.size() - 1, 0)) + QStringLiteral("条数据(行数)"));
     Label2->setText(QString::number(sheet.columns) + QStringLiteral("个项目(列数)"));
-    if (!sheet.lines.isEmpty())
-        ListBox1->addItems(sheet.lines.first());
+    const QStringList titles = sheet.lines.value(0);
+    for (int column = 0; column < sheet.columns; ++column)
+        ListBox1->addItem(titles.value(column)); // a column without a title keeps its place
     Button6->setEnabled(true);
 }
 

@@ -152,6 +152,8 @@ private slots:
     void titleOnlySheet();
     void automaticNumbering_data();
     void automaticNumbering();
+    void sheetExtentAsTheSpreadsheetShowsIt_data();
+    void sheetExtentAsTheSpreadsheetShowsIt();
     void dialogOffersWorkbooksAndCsv();
     void exportedListImportsAgain_data() { TestLibrary::addEngineRows(); }
     void exportedListImportsAgain();
@@ -514,6 +516,61 @@ void TstImport::automaticNumbering()
     // Column A is ignored: lines 2 … 10 are numbered 2 … 10; 5 is in the library already.
     QCOMPARE(fm.Memo1->toPlainText(), QStringLiteral("4,5,7,9,"));
     QCOMPARE(numbers(database), (QStringList{"10", "2", "3", "5", "6", "8"}));
+}
+
+void TstImport::sheetExtentAsTheSpreadsheetShowsIt_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QString>("lines");
+    QTest::addColumn<QString>("columns");
+    QTest::addColumn<QStringList>("titles");
+    struct Case {
+        const char *name;
+        QByteArray csv;
+        const char *lines;
+        const char *columns;
+        QStringList titles;
+    };
+    const QList<Case> cases{
+        // blank lines after the last book (an editor's extra line breaks) are no lines of the sheet
+        {"blank lines at the end", "编号,条形码,名称\r\nC1,T1,诗经\r\n\r\n\r\n", "1条数据(行数)", "3个项目(列数)",
+         {"编号", "条形码", "名称"}},
+        // nor are lines and columns of empty cells, as a spreadsheet saves formatted empty cells
+        {"empty cells at the end", "编号,条形码,名称,,\r\nC1,T1,诗经,,\r\n,,,,\r\n", "1条数据(行数)", "3个项目(列数)",
+         {"编号", "条形码", "名称"}},
+        // list A has an entry for every column, a blank one where the title line has no text
+        {"books wider than the titles", "编号,条形码,名称\r\nC1,T1,诗经,,文学\r\n", "1条数据(行数)", "5个项目(列数)",
+         {"编号", "条形码", "名称", "", ""}},
+    };
+    const bool pg = TestLibrary::postgresAvailable();
+    for (const Case &c : cases) {
+        QTest::addRow("sqlite, %s", c.name) << int(TestLibrary::EngineChoice::SQLite) << c.csv << QString::fromUtf8(c.lines)
+                                            << QString::fromUtf8(c.columns) << c.titles;
+        if (pg)
+            QTest::addRow("postgresql, %s", c.name) << int(TestLibrary::EngineChoice::PostgreSQL) << c.csv
+                                                    << QString::fromUtf8(c.lines) << QString::fromUtf8(c.columns) << c.titles;
+    }
+}
+
+void TstImport::sheetExtentAsTheSpreadsheetShowsIt()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, lines);
+    QFETCH(QString, columns);
+    QFETCH(QStringList, titles);
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    QTemporaryDir dir;
+    TInExcelDataFm fm;
+    chooseSheet(fm, writeFile(dir, QStringLiteral("书目.csv"), csv));
+    QCOMPARE(fm.Label1->text(), lines);
+    QCOMPARE(fm.Label2->text(), columns);
+    QCOMPARE(listItems(fm.ListBox1), titles);
+    fm.Button6->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
+    QCOMPARE(fm.Memo1->toPlainText(), QString());
+    QCOMPARE(numbers(database), QStringList{QStringLiteral("C1")});
 }
 
 void TstImport::dialogOffersWorkbooksAndCsv()
