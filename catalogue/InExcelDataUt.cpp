@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFont>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -44,6 +45,16 @@ QLabel *heading(const QString &text, QWidget *box, QWidget *parent)
     label->setBuddy(box);
     return label;
 }
+
+// The wait cursor while a sheet is read or imported, the window being blocked meanwhile; back
+// to the arrow before any message.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
 
 } // namespace
 
@@ -162,8 +173,13 @@ void TInExcelDataFm::Button3Click()
     path_ = path;
     SheetLines sheet;
     try {
+        WaitCursor busy;
         sheet = readSheet(path_);
     } catch (const std::runtime_error &e) {
+        // The counts and 开始导入 of an earlier choice would stand for this file.
+        Label1->clear();
+        Label2->clear();
+        Button6->setEnabled(false);
         Platform::instance().message(QString::fromStdString(e.what()));
         return;
     }
@@ -177,13 +193,16 @@ void TInExcelDataFm::Button3Click()
 
 void TInExcelDataFm::Button6Click()
 {
-    const SheetLines sheet = readSheet(path_);
-    ProgressBar1->setMaximum(int(sheet.lines.size()));
-    last_ = importBooks(sharedDb(), sheet, CheckBox1->isChecked(), [this](int line) {
-        // The bar moves a step in a hundred, not once a line.
-        if (line % 100 == 0 || line == ProgressBar1->maximum())
-            ProgressBar1->setValue(line);
-    });
+    {
+        WaitCursor busy;
+        const SheetLines sheet = readSheet(path_);
+        ProgressBar1->setMaximum(int(sheet.lines.size()));
+        last_ = importBooks(sharedDb(), sheet, CheckBox1->isChecked(), [this](int line) {
+            // The bar moves a step in a hundred, not once a line.
+            if (line % 100 == 0 || line == ProgressBar1->maximum())
+                ProgressBar1->setValue(line);
+        });
+    }
     QString numbers;
     QStringList reasons;
     for (const ImportFailure &f : last_.failures) {

@@ -10,6 +10,8 @@
 #include "db/Database.h"
 #include "db/Money.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -158,6 +160,10 @@ private slots:
     void exportedListImportsAgain_data() { TestLibrary::addEngineRows(); }
     void exportedListImportsAgain();
     void unreadableWorkbookReported();
+    void failedChoiceLeavesNothingToImport_data() { TestLibrary::addEngineRows(); }
+    void failedChoiceLeavesNothingToImport();
+    void waitCursorWhileImporting_data() { TestLibrary::addEngineRows(); }
+    void waitCursorWhileImporting();
 
 private:
     void useLibrary(TestLibrary &library);
@@ -646,6 +652,43 @@ void TstImport::unreadableWorkbookReported()
                           "工作簿 远.xlsx 已损坏, 无法读取。请在电子表格程序中打开并另存后再导入。"}));
     QCOMPARE(fm.ListBox1->count(), 0);
     QVERIFY(!fm.Button6->isEnabled());
+}
+
+void TstImport::failedChoiceLeavesNothingToImport()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    QTemporaryDir dir;
+    TInExcelDataFm fm;
+    chooseSheet(fm, fixture(QStringLiteral("books.xlsx")));
+    QVERIFY(fm.Button6->isEnabled());
+    chooseSheet(fm, writeFile(dir, QStringLiteral("空.xlsx"), QByteArray()));
+    QCOMPARE(platform_->messages().size(), 1);
+    // Nothing of the earlier choice stands for the file that could not be read.
+    QCOMPARE(fm.Label1->text(), QString());
+    QCOMPARE(fm.Label2->text(), QString());
+    QCOMPARE(fm.ListBox1->count(), 0);
+    QVERIFY(!fm.Button6->isEnabled());
+    QVERIFY(numbers(database).isEmpty());
+}
+
+void TstImport::waitCursorWhileImporting()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    TInExcelDataFm fm;
+    chooseSheet(fm, fixture(QStringLiteral("books.xlsx")));
+    QList<int> shapes; // the cursor each time the bar moves; -1 for none of the program's own
+    connect(fm.ProgressBar1, &QProgressBar::valueChanged, &fm, [&shapes] {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        shapes.append(cursor ? int(cursor->shape()) : -1);
+    });
+    fm.Button6->click();
+    QVERIFY(!shapes.isEmpty());
+    QCOMPARE(shapes, QList<int>(shapes.size(), int(Qt::WaitCursor)));
+    QVERIFY(!QGuiApplication::overrideCursor()); // the arrow again once it is done
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
+    QCOMPARE(numbers(database).size(), 4);
 }
 
 QTEST_MAIN(TstImport)
