@@ -3,9 +3,12 @@
 #include "InputLabels.h"
 #include "RecordingPlatform.h"
 #include "TestLibrary.h"
+#include "app/LoginUt.h"
+#include "app/MainUt.h"
 #include "app/Session.h"
 #include "catalogue/InExcelDataUt.h"
 #include "catalogue/Workbook.h"
+#include "common/ProgramFolder.h"
 #include "common/SpreadsheetExport.h"
 #include "db/Database.h"
 #include "db/Money.h"
@@ -164,6 +167,8 @@ private slots:
     void failedChoiceLeavesNothingToImport();
     void waitCursorWhileImporting_data() { TestLibrary::addEngineRows(); }
     void waitCursorWhileImporting();
+    void keptBetweenOpeningsFromTheMainWindow_data() { TestLibrary::addEngineRows(); }
+    void keptBetweenOpeningsFromTheMainWindow();
 
 private:
     void useLibrary(TestLibrary &library);
@@ -689,6 +694,49 @@ void TstImport::waitCursorWhileImporting()
     QVERIFY(!QGuiApplication::overrideCursor()); // the arrow again once it is done
     QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
     QCOMPARE(numbers(database).size(), 4);
+}
+
+void TstImport::keptBetweenOpeningsFromTheMainWindow()
+{
+    LIBRARY_FOR_ENGINE();
+    setProgramFolder(library.folder());
+    TLoginFm login;
+    login.show();
+    login.Button1->click(); // the super-administrator's pre-filled password
+    TMainFm *main = login.mainWindow();
+    QVERIFY(main);
+    QCOMPARE(main->findChildren<TInExcelDataFm *>().size(), 1); // made with the main window, hidden
+    QPointer<TInExcelDataFm> fm = main->findChild<TInExcelDataFm *>();
+    QVERIFY(!fm->isVisible());
+
+    main->InExcelItem->trigger();
+    QVERIFY(fm->isVisible());
+    QVERIFY(fm->isModal());
+    QCOMPARE(fm->windowTitle(), QStringLiteral("Excel导入"));
+    QVERIFY(!fm->CheckBox1->isChecked());
+    chooseSheet(*fm, fixture(QStringLiteral("books.xlsx")));
+    fm->Button6->click();
+    QCOMPARE(fm->Memo1->toPlainText(), QStringLiteral("4,5,7,8,9,"));
+    QCOMPARE(numbers(database), (QStringList{"B001", "B006", "B010", "OLD1"})); // through the login's connection
+    fm->Button4->click(); // 退出 hides it
+    QVERIFY(fm);
+    QVERIFY(!fm->isVisible());
+
+    // Shown again it is the same window, its failed lines, counts and 开始导入 reset, the
+    // titles of the chosen sheet still in list A.
+    main->InExcelItem->trigger();
+    QVERIFY(fm->isVisible());
+    QCOMPARE(main->findChildren<TInExcelDataFm *>().size(), 1);
+    QVERIFY(fm->Memo1->toPlainText().isEmpty());
+    QVERIFY(fm->Label1->text().isEmpty());
+    QVERIFY(fm->Label2->text().isEmpty());
+    QVERIFY(!fm->Button6->isEnabled());
+    QCOMPARE(fm->ListBox1->count(), 20);
+    QCOMPARE(fm->ListBox2->count(), 18);
+    fm->Button4->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
+    platform_->answers.enqueue(true); // 确认要退出吗?
+    main->close();
 }
 
 QTEST_MAIN(TstImport)
