@@ -149,12 +149,18 @@ void TInExcelDataFm::showEvent(QShowEvent *event)
     LibraryWindow::showEvent(event);
 }
 
-void TInExcelDataFm::FormShow()
+// The failed lines go with their reasons, and with them what 保存失败原因 would save.
+void TInExcelDataFm::clearFailedLines()
 {
     Memo1->clear();
     Memo2->clear();
-    Button6->setEnabled(false);
     Button7->setEnabled(false);
+}
+
+void TInExcelDataFm::FormShow()
+{
+    clearFailedLines();
+    Button6->setEnabled(false);
     ListBox2->clear();
     ListBox2->addItems(importColumns());
     Label1->clear();
@@ -165,8 +171,7 @@ void TInExcelDataFm::Button3Click()
 {
     ProgressBar1->setValue(0);
     ListBox1->clear();
-    Memo1->clear();
-    Memo2->clear();
+    clearFailedLines();
     const QString path = Platform::instance().openFileName({}, sheetFileFilter());
     if (path.isEmpty())
         return;
@@ -220,8 +225,7 @@ void TInExcelDataFm::Button6Click()
 void TInExcelDataFm::Button5Click()
 {
     ListBox1->clear();
-    Memo1->clear();
-    Memo2->clear();
+    clearFailedLines();
 }
 
 void TInExcelDataFm::Button7Click()

@@ -167,6 +167,8 @@ private slots:
     void failedChoiceLeavesNothingToImport();
     void waitCursorWhileImporting_data() { TestLibrary::addEngineRows(); }
     void waitCursorWhileImporting();
+    void nothingToSaveOnceTheFailedLinesAreGone_data();
+    void nothingToSaveOnceTheFailedLinesAreGone();
     void keptBetweenOpeningsFromTheMainWindow_data() { TestLibrary::addEngineRows(); }
     void keptBetweenOpeningsFromTheMainWindow();
 
@@ -693,6 +695,36 @@ void TstImport::waitCursorWhileImporting()
     QCOMPARE(shapes, QList<int>(shapes.size(), int(Qt::WaitCursor)));
     QVERIFY(!QGuiApplication::overrideCursor()); // the arrow again once it is done
     QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
+    QCOMPARE(numbers(database).size(), 4);
+}
+
+void TstImport::nothingToSaveOnceTheFailedLinesAreGone_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("button");
+    const bool pg = TestLibrary::postgresAvailable();
+    for (const char *button : {"Button5", "Button3"}) { // 清空list; 选择Excel, then cancelled
+        QTest::addRow("sqlite, %s", button) << int(TestLibrary::EngineChoice::SQLite) << QString::fromLatin1(button);
+        if (pg)
+            QTest::addRow("postgresql, %s", button) << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromLatin1(button);
+    }
+}
+
+void TstImport::nothingToSaveOnceTheFailedLinesAreGone()
+{
+    QFETCH(QString, button);
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    TInExcelDataFm fm;
+    chooseSheet(fm, fixture(QStringLiteral("books.xlsx")));
+    fm.Button6->click();
+    QVERIFY(fm.Button7->isEnabled());
+    if (button == QLatin1String("Button3"))
+        platform_->answers.enqueue(QVariant());
+    fm.findChild<QPushButton *>(button)->click();
+    QVERIFY(fm.Memo1->toPlainText().isEmpty());
+    QVERIFY(fm.Memo2->toPlainText().isEmpty());
+    QVERIFY(!fm.Button7->isEnabled());
     QCOMPARE(numbers(database).size(), 4);
 }
 
