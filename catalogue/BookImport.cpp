@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QHash>
 #include <QStringDecoder>
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -133,6 +134,28 @@ QDate sheetDate(const QString &text)
     return QDate(parts[0], parts[1], parts[2]); // invalid for 2008-2-30
 }
 
+// A price as the sheet gives it. A computed one with more decimals than money holds (=10/3 shows
+// 3.33333333333333) is rounded half away from zero to four, as a currency column rounds the
+// text it is given.
+std::optional<db::Money> sheetPrice(const QString &text)
+{
+    if (std::optional<db::Money> exact = db::Money::parse(text))
+        return exact;
+    const QString trimmed = text.trimmed();
+    const qsizetype point = trimmed.indexOf(QLatin1Char('.'));
+    if (point < 0 || trimmed.size() - point - 1 <= 4)
+        return std::nullopt;
+    const QString dropped = trimmed.mid(point + 5);
+    if (!std::all_of(dropped.begin(), dropped.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
+        return std::nullopt;
+    std::optional<db::Money> kept = db::Money::parse(trimmed.left(point + 5));
+    if (kept && dropped.at(0) >= u'5') {
+        const db::Money step = db::Money::fromRaw(1);
+        *kept = trimmed.contains(QLatin1Char('-')) ? *kept - step : *kept + step;
+    }
+    return kept;
+}
+
 class LineRefused : public std::runtime_error {
 public:
     explicit LineRefused(const QString &reason) : std::runtime_error("line refused"), reason(reason) {}
@@ -162,7 +185,7 @@ QVariantList lineValues(const QStringList &cells, const QString &number)
         const QString value = k == 0 ? number : cells.value(k);
         const bool empty = value.trimmed().isEmpty();
         if (column == QStringLiteral("价格")) {
-            const std::optional<db::Money> price = empty ? db::Money() : db::Money::parse(value);
+            const std::optional<db::Money> price = empty ? db::Money() : sheetPrice(value);
             if (!price)
                 throw LineRefused(QStringLiteral("价格\"%1\"不是数字").arg(value));
             values.append(QVariant::fromValue(*price));
