@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <algorithm>
 #include <stdexcept>
@@ -156,6 +157,22 @@ std::optional<db::Money> sheetPrice(const QString &text)
     return kept;
 }
 
+// A count or a page number as the sheet gives it: 1600, and as a comma-separated file shows a
+// formatted cell, 1,600 or 2.00; a fraction (2.5) is no whole number.
+std::optional<int> sheetWholeNumber(const QString &text)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    if (ok)
+        return n;
+    static const QRegularExpression formatted(QStringLiteral("^([+-]?(?:\\d+|\\d{1,3}(?:,\\d{3})+))(?:\\.0*)?$"));
+    const QRegularExpressionMatch m = formatted.match(text.trimmed());
+    if (!m.hasMatch())
+        return std::nullopt;
+    const int whole = m.captured(1).remove(QLatin1Char(',')).toInt(&ok);
+    return ok ? std::optional<int>(whole) : std::nullopt;
+}
+
 class LineRefused : public std::runtime_error {
 public:
     explicit LineRefused(const QString &reason) : std::runtime_error("line refused"), reason(reason) {}
@@ -190,11 +207,10 @@ QVariantList lineValues(const QStringList &cells, const QString &number)
                 throw LineRefused(QStringLiteral("价格\"%1\"不是数字").arg(value));
             values.append(QVariant::fromValue(*price));
         } else if (column == QStringLiteral("数量") || column == QStringLiteral("页数")) {
-            bool ok = empty;
-            const int n = empty ? 0 : value.trimmed().toInt(&ok);
-            if (!ok)
+            const std::optional<int> n = empty ? 0 : sheetWholeNumber(value);
+            if (!n)
                 throw LineRefused(QStringLiteral("%1\"%2\"不是整数").arg(column, value));
-            values.append(n);
+            values.append(*n);
         } else if (column == QStringLiteral("出版时间")) {
             const QDate date = sheetDate(value);
             if (!empty && !date.isValid())

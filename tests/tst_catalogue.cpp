@@ -260,6 +260,8 @@ private slots:
     void importReasonsSaved();
     void importReadsSheetPrices_data();
     void importReadsSheetPrices();
+    void importReadsSheetWholeNumbers_data();
+    void importReadsSheetWholeNumbers();
     void importReadsSheetDates_data();
     void importReadsSheetDates();
 
@@ -1461,6 +1463,63 @@ void TstCatalogue::importReadsSheetPrices()
     db::Rows r = database.select(db::Sql("select 价格 from 图书"));
     QVERIFY(r.next());
     QCOMPARE(r.money(QStringLiteral("价格")).toString(4), stored);
+}
+
+void TstCatalogue::importReadsSheetWholeNumbers_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("stored"); // -1: the line fails
+    struct Case {
+        const char *name;
+        const char *column;
+        const char *text;
+        int stored;
+    };
+    const QList<Case> cases{
+        {"plain", "数量", "3", 3},
+        {"spaces around", "数量", " 3 ", 3},
+        {"two zero decimals", "数量", "2.00", 2},
+        {"thousands", "页数", "1,600", 1600},
+        {"thousands, zero decimals", "页数", "12,345.0", 12345},
+        {"a fraction", "数量", "2.5", -1},
+        {"words", "页数", "三百", -1},
+        {"separator not grouping thousands", "页数", "1,6", -1},
+        {"beyond a whole number's range", "页数", "99,999,999,999", -1},
+    };
+    const bool pg = TestLibrary::postgresAvailable();
+    for (const Case &c : cases) {
+        QTest::addRow("sqlite, %s", c.name) << int(TestLibrary::EngineChoice::SQLite) << QString::fromUtf8(c.column)
+                                            << QString::fromUtf8(c.text) << c.stored;
+        if (pg)
+            QTest::addRow("postgresql, %s", c.name) << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromUtf8(c.column)
+                                                    << QString::fromUtf8(c.text) << c.stored;
+    }
+}
+
+void TstCatalogue::importReadsSheetWholeNumbers()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, text);
+    QFETCH(int, stored);
+    LIBRARY_FOR_ENGINE();
+    SheetLines sheet;
+    sheet.lines = {importColumns(), {QStringLiteral("N1"), {}, QStringLiteral("书")}};
+    sheet.lines[1].resize(18);
+    sheet.lines[1][importColumns().indexOf(column)] = text;
+    sheet.columns = 18;
+    const ImportResult result = importBooks(database, sheet, false);
+    if (stored < 0) {
+        QCOMPARE(result.imported, 0);
+        QCOMPARE(result.failures.size(), 1);
+        QCOMPARE(result.failures.at(0).reason, QStringLiteral("%1\"%2\"不是整数").arg(column, text));
+        return;
+    }
+    QCOMPARE(result.imported, 1);
+    db::Rows r = database.select(db::Sql("select * from 图书"));
+    QVERIFY(r.next());
+    QCOMPARE(r.integer(column), stored);
 }
 
 QTEST_MAIN(TstCatalogue)
