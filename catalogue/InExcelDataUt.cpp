@@ -133,6 +133,11 @@ TInExcelDataFm::TInExcelDataFm(QWidget *parent) : LibraryWindow(parent)
     layout->addLayout(buttons);
     resize(900, 600);
 
+    // Tab goes the way the window reads: the lists, the failed lines, then the choices below.
+    const QList<QWidget *> tabOrder{ListBox1, ListBox2, Memo1, Memo2, CheckBox1, Button3, Button6, Button5, Button7, Button4};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
+
     connect(Button3, &QPushButton::clicked, this, guarded([this] { Button3Click(); }));
     connect(Button6, &QPushButton::clicked, this, guarded([this] { Button6Click(); }));
     connect(Button5, &QPushButton::clicked, this, guarded([this] { Button5Click(); }));

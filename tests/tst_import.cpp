@@ -160,6 +160,7 @@ private slots:
     void sheetExtentAsTheSpreadsheetShowsIt_data();
     void sheetExtentAsTheSpreadsheetShowsIt();
     void dialogOffersWorkbooksAndCsv();
+    void tabFollowsTheLayout();
     void exportedListImportsAgain_data() { TestLibrary::addEngineRows(); }
     void exportedListImportsAgain();
     void unreadableWorkbookReported();
@@ -584,6 +585,23 @@ void TstImport::sheetExtentAsTheSpreadsheetShowsIt()
     QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
     QCOMPARE(fm.Memo1->toPlainText(), QString());
     QCOMPARE(numbers(database), QStringList{QStringLiteral("C1")});
+}
+
+void TstImport::tabFollowsTheLayout()
+{
+    TestLibrary library;
+    useLibrary(library);
+    TInExcelDataFm fm;
+    QStringList order;
+    for (QWidget *w = fm.ListBox1; order.size() < 20; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            order.append(w->objectName());
+        if (w->nextInFocusChain() == fm.ListBox1)
+            break;
+    }
+    // the lists and the failed lines, then the check box and the buttons as they stand, left to right
+    QCOMPARE(order, (QStringList{"ListBox1", "ListBox2", "Memo1", "Memo2", "CheckBox1", "Button3", "Button6", "Button5",
+                                 "Button7", "Button4"}));
 }
 
 void TstImport::dialogOffersWorkbooksAndCsv()
