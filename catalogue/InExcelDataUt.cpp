@@ -206,7 +206,8 @@ void TInExcelDataFm::Button6Click()
     {
         WaitCursor busy;
         const SheetLines sheet = readSheet(path_);
-        ProgressBar1->setMaximum(int(sheet.lines.size()));
+        // (a maximum of 0 would turn the bar into a busy indicator for an empty sheet)
+        ProgressBar1->setMaximum(std::max(int(sheet.lines.size()), 1));
         last_ = importBooks(sharedDb(), sheet, CheckBox1->isChecked(), [this](int line) {
             // The bar moves a step in a hundred, not once a line.
             if (line % 100 == 0 || line == ProgressBar1->maximum())

@@ -159,6 +159,8 @@ private slots:
     void automaticNumbering();
     void sheetExtentAsTheSpreadsheetShowsIt_data();
     void sheetExtentAsTheSpreadsheetShowsIt();
+    void emptySheet_data() { TestLibrary::addEngineRows(); }
+    void emptySheet();
     void dialogOffersWorkbooksAndCsv();
     void tabFollowsTheLayout();
     void exportedListImportsAgain_data() { TestLibrary::addEngineRows(); }
@@ -585,6 +587,23 @@ void TstImport::sheetExtentAsTheSpreadsheetShowsIt()
     QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
     QCOMPARE(fm.Memo1->toPlainText(), QString());
     QCOMPARE(numbers(database), QStringList{QStringLiteral("C1")});
+}
+
+void TstImport::emptySheet()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    QTemporaryDir dir;
+    TInExcelDataFm fm;
+    chooseSheet(fm, writeFile(dir, QStringLiteral("空.csv"), QByteArray("\r\n")));
+    QCOMPARE(fm.Label1->text(), QStringLiteral("0条数据(行数)"));
+    QCOMPARE(fm.Label2->text(), QStringLiteral("0个项目(列数)"));
+    QCOMPARE(fm.ListBox1->count(), 0);
+    fm.Button6->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
+    QVERIFY(fm.ProgressBar1->maximum() > fm.ProgressBar1->minimum()); // a full bar, not a busy one
+    QCOMPARE(fm.ProgressBar1->value(), fm.ProgressBar1->maximum());
+    QVERIFY(numbers(database).isEmpty());
 }
 
 void TstImport::tabFollowsTheLayout()
