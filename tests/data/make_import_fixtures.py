@@ -2,8 +2,9 @@
 # Writes the workbook fixtures of the book import with a real spreadsheet program: each sheet is
 # written as flat ODF (.fods) and LibreOffice converts it to .xlsx, .xls (Excel 97) and, for the
 # book sheet, a comma-separated file in GBK; the password-protected copies and the workbooks that
-# open on another sheet than their first are saved through LibreOffice's Python bridge. One more .xlsx is put together by hand: the inline strings, cells
-# without references and 1904 dates that other programs write and LibreOffice does not.
+# open on another sheet than their first are saved through LibreOffice's Python bridge. One more
+# .xlsx is put together by hand: the inline strings, cells without references and 1904 dates
+# that other programs write and LibreOffice does not.
 #
 #   tests/data/make_import_fixtures.py      (needs soffice and python3-uno, for the system Python;
 #                                            writes tests/data/import/)
