@@ -379,9 +379,10 @@ public:
         if (!zip_.contains(workbook))
             notAWorkbook(path_);
         const QString folder = QFileInfo(workbook).path();
-        const QHash<QString, QString> targets =
-            relationTargets(folder + QStringLiteral("/_rels/") + QFileInfo(workbook).fileName() + QStringLiteral(".rels"), folder);
-        const QString sheet = readWorkbook(part(workbook), targets);
+        QHash<QString, QString> types;
+        const QHash<QString, QString> targets = relationTargets(
+            folder + QStringLiteral("/_rels/") + QFileInfo(workbook).fileName() + QStringLiteral(".rels"), folder, &types);
+        const QString sheet = readWorkbook(part(workbook), targets, types);
         if (targets.contains(QStringLiteral("sharedStrings")))
             readSharedStrings(part(targets.value(QStringLiteral("sharedStrings"))));
         if (targets.contains(QStringLiteral("styles")))
@@ -405,8 +406,9 @@ private:
     }
 
     // A relationship part: the target of each relationship by its id, and by the last word of
-    // its type (officeDocument, sharedStrings, styles) for the first of that type.
-    QHash<QString, QString> relationTargets(const QString &name, const QString &folder)
+    // its type (officeDocument, sharedStrings, styles) for the first of that type; `types` gets
+    // that word by id.
+    QHash<QString, QString> relationTargets(const QString &name, const QString &folder, QHash<QString, QString> *types = nullptr)
     {
         QHash<QString, QString> targets;
         if (!zip_.contains(name))
@@ -421,6 +423,8 @@ private:
                                                         : QDir::cleanPath(folder + QLatin1Char('/') + target);
             targets.insert(attribute(xml, QLatin1String("Id")), target);
             const QString type = attribute(xml, QLatin1String("Type")).section(QLatin1Char('/'), -1);
+            if (types)
+                types->insert(attribute(xml, QLatin1String("Id")), type);
             if (!targets.contains(type))
                 targets.insert(type, target);
         }
@@ -428,9 +432,9 @@ private:
         return targets;
     }
 
-    // The date system and the part of the sheet the workbook opens on (its active tab), the
-    // first when it names none or one it does not hold.
-    QString readWorkbook(const QByteArray &bytes, const QHash<QString, QString> &targets)
+    // The date system and the part of the worksheet the workbook opens on: its active tab, or
+    // the first worksheet when that tab is a chart sheet or is not there.
+    QString readWorkbook(const QByteArray &bytes, const QHash<QString, QString> &targets, const QHash<QString, QString> &types)
     {
         QXmlStreamReader xml(bytes);
         QStringList sheetIds;
@@ -450,7 +454,13 @@ private:
         check(xml);
         if (sheetIds.isEmpty())
             refuse(QStringLiteral("工作簿 %1 中没有工作表。").arg(shownName(path_)));
-        const QString sheet = targets.value(sheetIds.value(activeTab, sheetIds.first()));
+        const auto worksheet = [&types](const QString &id) { return types.value(id) != QLatin1String("chartsheet"); };
+        QString id = sheetIds.value(activeTab);
+        if (id.isEmpty() || !worksheet(id)) {
+            const auto first = std::find_if(sheetIds.cbegin(), sheetIds.cend(), worksheet);
+            id = first != sheetIds.cend() ? *first : sheetIds.first();
+        }
+        const QString sheet = targets.value(id);
         if (sheet.isEmpty())
             damaged(path_);
         return sheet;

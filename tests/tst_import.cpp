@@ -141,6 +141,7 @@ private slots:
     void readsFirstSheetOnly();
     void readsTheSheetItOpensOn_data();
     void readsTheSheetItOpensOn();
+    void chartSheetOpenedReadsTheFirstWorksheet();
     void inlineStringsAnd1904Dates();
     void swappedExtensionsStillRead();
     void veryLongText();
@@ -301,6 +302,25 @@ void TstImport::readsTheSheetItOpensOn()
     QCOMPARE(sheet.lines.at(0).mid(0, 3), (QStringList{"编号", "条形码", "名称"}));
     QCOMPARE(sheet.lines.at(1).mid(0, 3), (QStringList{"A001", "TMA001", "诗经"}));
     QCOMPARE(sheet.lines.at(2).at(2), QStringLiteral("楚辞"));
+}
+
+void TstImport::chartSheetOpenedReadsTheFirstWorksheet()
+{
+    // The tab the workbook opens on holds a chart, no cells: the first worksheet is read.
+    QTemporaryDir dir;
+    const QString source = fixture(QStringLiteral("active-sheet.xlsx"));
+    unzFile zip = unzOpen64(QFile::encodeName(source).constData());
+    QVERIFY(zip && unzLocateFile(zip, "xl/_rels/workbook.xml.rels", 0) == UNZ_OK && unzOpenCurrentFile(zip) == UNZ_OK);
+    QByteArray rels(65536, '\0');
+    rels.resize(unzReadCurrentFile(zip, rels.data(), unsigned(rels.size())));
+    unzCloseCurrentFile(zip);
+    unzClose(zip);
+    const QByteArray worksheet("relationships/worksheet\" Target=\"worksheets/sheet2.xml\"");
+    QVERIFY(rels.contains(worksheet));
+    rels.replace(worksheet, "relationships/chartsheet\" Target=\"chartsheets/sheet1.xml\"");
+    const QString path = rewrittenZip(dir, source, QStringLiteral("图表.xlsx"), {{QStringLiteral("xl/_rels/workbook.xml.rels"), rels}});
+    const SheetLines sheet = readSheet(path);
+    QCOMPARE(sheet.lines, (QList<QStringList>{{"不读", "第一张"}}));
 }
 
 void TstImport::inlineStringsAnd1904Dates()
