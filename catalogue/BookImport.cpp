@@ -8,7 +8,9 @@
 #include <QDate>
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringDecoder>
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -80,6 +82,17 @@ QList<QStringList> parseCsv(const QString &text)
     return lines;
 }
 
+// Cells after the last one with text, and lines after the last one with text, are not part of
+// the sheet, as a spreadsheet program does not count them in its used range.
+void dropTrailingEmpties(QList<QStringList> &lines)
+{
+    for (QStringList &line : lines)
+        while (!line.isEmpty() && line.last().isEmpty())
+            line.removeLast();
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+}
+
 struct ImportColumn {
     const char *name;   // the name list B shows
     const char *column; // the column of 图书
@@ -122,6 +135,44 @@ QDate sheetDate(const QString &text)
     return QDate(parts[0], parts[1], parts[2]); // invalid for 2008-2-30
 }
 
+// A price as the sheet gives it. A computed one with more decimals than money holds (=10/3 shows
+// 3.33333333333333) is rounded half away from zero to four, as a currency column rounds the
+// text it is given.
+std::optional<db::Money> sheetPrice(const QString &text)
+{
+    if (std::optional<db::Money> exact = db::Money::parse(text))
+        return exact;
+    const QString trimmed = text.trimmed();
+    const qsizetype point = trimmed.indexOf(QLatin1Char('.'));
+    if (point < 0 || trimmed.size() - point - 1 <= 4)
+        return std::nullopt;
+    const QString dropped = trimmed.mid(point + 5);
+    if (!std::all_of(dropped.begin(), dropped.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
+        return std::nullopt;
+    std::optional<db::Money> kept = db::Money::parse(trimmed.left(point + 5));
+    if (kept && dropped.at(0) >= u'5') {
+        const db::Money step = db::Money::fromRaw(1);
+        *kept = trimmed.contains(QLatin1Char('-')) ? *kept - step : *kept + step;
+    }
+    return kept;
+}
+
+// A count or a page number as the sheet gives it: 1600, and as a comma-separated file shows a
+// formatted cell, 1,600 or 2.00; a fraction (2.5) is no whole number.
+std::optional<int> sheetWholeNumber(const QString &text)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    if (ok)
+        return n;
+    static const QRegularExpression formatted(QStringLiteral("^([+-]?(?:\\d+|\\d{1,3}(?:,\\d{3})+))(?:\\.0*)?$"));
+    const QRegularExpressionMatch m = formatted.match(text.trimmed());
+    if (!m.hasMatch())
+        return std::nullopt;
+    const int whole = m.captured(1).remove(QLatin1Char(',')).toInt(&ok);
+    return ok ? std::optional<int>(whole) : std::nullopt;
+}
+
 class LineRefused : public std::runtime_error {
 public:
     explicit LineRefused(const QString &reason) : std::runtime_error("line refused"), reason(reason) {}
@@ -151,16 +202,15 @@ QVariantList lineValues(const QStringList &cells, const QString &number)
         const QString value = k == 0 ? number : cells.value(k);
         const bool empty = value.trimmed().isEmpty();
         if (column == QStringLiteral("价格")) {
-            const std::optional<db::Money> price = empty ? db::Money() : db::Money::parse(value);
+            const std::optional<db::Money> price = empty ? db::Money() : sheetPrice(value);
             if (!price)
                 throw LineRefused(QStringLiteral("价格\"%1\"不是数字").arg(value));
             values.append(QVariant::fromValue(*price));
         } else if (column == QStringLiteral("数量") || column == QStringLiteral("页数")) {
-            bool ok = empty;
-            const int n = empty ? 0 : value.trimmed().toInt(&ok);
-            if (!ok)
+            const std::optional<int> n = empty ? 0 : sheetWholeNumber(value);
+            if (!n)
                 throw LineRefused(QStringLiteral("%1\"%2\"不是整数").arg(column, value));
-            values.append(n);
+            values.append(*n);
         } else if (column == QStringLiteral("出版时间")) {
             const QDate date = sheetDate(value);
             if (!empty && !date.isValid())
@@ -190,6 +240,7 @@ SheetLines readCsvSheet(const QString &path)
         throw std::runtime_error(QStringLiteral("无法打开文件 %1: %2").arg(path, file.errorString()).toStdString());
     SheetLines sheet;
     sheet.lines = parseCsv(decodeSheetText(file.readAll()));
+    dropTrailingEmpties(sheet.lines);
     for (const QStringList &line : sheet.lines)
         sheet.columns = std::max(sheet.columns, int(line.size()));
     return sheet;

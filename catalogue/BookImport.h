@@ -16,8 +16,9 @@ struct SheetLines {
 };
 
 // A comma-separated sheet in UTF-8 (with or without its mark) or, when it is not valid UTF-8,
-// in GBK. Quoted cells may hold commas, quotes ("") and line breaks. Throws std::runtime_error
-// with the reason in Chinese when the file cannot be read.
+// in GBK. Quoted cells may hold commas, quotes ("") and line breaks. Lines and cells after the
+// last one with text are left out. Throws std::runtime_error with the reason in Chinese when the
+// file cannot be read.
 SheetLines readCsvSheet(const QString &path);
 
 // The eighteen columns of 图书 a sheet's columns fill, by position.

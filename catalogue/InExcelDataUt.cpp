@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFont>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -44,6 +45,16 @@ QLabel *heading(const QString &text, QWidget *box, QWidget *parent)
     label->setBuddy(box);
     return label;
 }
+
+// The wait cursor while a sheet is read or imported, the window being blocked meanwhile; back
+// to the arrow before any message.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
 
 } // namespace
 
@@ -122,6 +133,11 @@ TInExcelDataFm::TInExcelDataFm(QWidget *parent) : LibraryWindow(parent)
     layout->addLayout(buttons);
     resize(900, 600);
 
+    // Tab goes the way the window reads: the lists, the failed lines, then the choices below.
+    const QList<QWidget *> tabOrder{ListBox1, ListBox2, Memo1, Memo2, CheckBox1, Button3, Button6, Button5, Button7, Button4};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
+
     connect(Button3, &QPushButton::clicked, this, guarded([this] { Button3Click(); }));
     connect(Button6, &QPushButton::clicked, this, guarded([this] { Button6Click(); }));
     connect(Button5, &QPushButton::clicked, this, guarded([this] { Button5Click(); }));
@@ -138,12 +154,18 @@ void TInExcelDataFm::showEvent(QShowEvent *event)
     LibraryWindow::showEvent(event);
 }
 
-void TInExcelDataFm::FormShow()
+// The failed lines go with their reasons, and with them what 保存失败原因 would save.
+void TInExcelDataFm::clearFailedLines()
 {
     Memo1->clear();
     Memo2->clear();
-    Button6->setEnabled(false);
     Button7->setEnabled(false);
+}
+
+void TInExcelDataFm::FormShow()
+{
+    clearFailedLines();
+    Button6->setEnabled(false);
     ListBox2->clear();
     ListBox2->addItems(importColumns());
     Label1->clear();
@@ -154,35 +176,44 @@ void TInExcelDataFm::Button3Click()
 {
     ProgressBar1->setValue(0);
     ListBox1->clear();
-    Memo1->clear();
-    Memo2->clear();
+    clearFailedLines();
     const QString path = Platform::instance().openFileName({}, sheetFileFilter());
     if (path.isEmpty())
         return;
     path_ = path;
     SheetLines sheet;
     try {
+        WaitCursor busy;
         sheet = readSheet(path_);
     } catch (const std::runtime_error &e) {
+        // The counts and 开始导入 of an earlier choice would stand for this file.
+        Label1->clear();
+        Label2->clear();
+        Button6->setEnabled(false);
         Platform::instance().message(QString::fromStdString(e.what()));
         return;
     }
     Label1->setText(QString::number(std::max<qsizetype>(sheet.lines.size() - 1, 0)) + QStringLiteral("条数据(行数)"));
     Label2->setText(QString::number(sheet.columns) + QStringLiteral("个项目(列数)"));
-    if (!sheet.lines.isEmpty())
-        ListBox1->addItems(sheet.lines.first());
+    const QStringList titles = sheet.lines.value(0);
+    for (int column = 0; column < sheet.columns; ++column)
+        ListBox1->addItem(titles.value(column)); // a column without a title keeps its place
     Button6->setEnabled(true);
 }
 
 void TInExcelDataFm::Button6Click()
 {
-    const SheetLines sheet = readSheet(path_);
-    ProgressBar1->setMaximum(int(sheet.lines.size()));
-    last_ = importBooks(sharedDb(), sheet, CheckBox1->isChecked(), [this](int line) {
-        // The bar moves a step in a hundred, not once a line.
-        if (line % 100 == 0 || line == ProgressBar1->maximum())
-            ProgressBar1->setValue(line);
-    });
+    {
+        WaitCursor busy;
+        const SheetLines sheet = readSheet(path_);
+        // (a maximum of 0 would turn the bar into a busy indicator for an empty sheet)
+        ProgressBar1->setMaximum(std::max(int(sheet.lines.size()), 1));
+        last_ = importBooks(sharedDb(), sheet, CheckBox1->isChecked(), [this](int line) {
+            // The bar moves a step in a hundred, not once a line.
+            if (line % 100 == 0 || line == ProgressBar1->maximum())
+                ProgressBar1->setValue(line);
+        });
+    }
     QString numbers;
     QStringList reasons;
     for (const ImportFailure &f : last_.failures) {
@@ -200,8 +231,7 @@ void TInExcelDataFm::Button6Click()
 void TInExcelDataFm::Button5Click()
 {
     ListBox1->clear();
-    Memo1->clear();
-    Memo2->clear();
+    clearFailedLines();
 }
 
 void TInExcelDataFm::Button7Click()

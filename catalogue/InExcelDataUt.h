@@ -41,6 +41,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void clearFailedLines();
+
     QString path_;
     ImportResult last_;
 };

@@ -379,9 +379,10 @@ public:
         if (!zip_.contains(workbook))
             notAWorkbook(path_);
         const QString folder = QFileInfo(workbook).path();
-        const QHash<QString, QString> targets =
-            relationTargets(folder + QStringLiteral("/_rels/") + QFileInfo(workbook).fileName() + QStringLiteral(".rels"), folder);
-        const QString sheet = readWorkbook(part(workbook), targets);
+        QHash<QString, QString> types;
+        const QHash<QString, QString> targets = relationTargets(
+            folder + QStringLiteral("/_rels/") + QFileInfo(workbook).fileName() + QStringLiteral(".rels"), folder, &types);
+        const QString sheet = readWorkbook(part(workbook), targets, types);
         if (targets.contains(QStringLiteral("sharedStrings")))
             readSharedStrings(part(targets.value(QStringLiteral("sharedStrings"))));
         if (targets.contains(QStringLiteral("styles")))
@@ -405,8 +406,9 @@ private:
     }
 
     // A relationship part: the target of each relationship by its id, and by the last word of
-    // its type (officeDocument, sharedStrings, styles) for the first of that type.
-    QHash<QString, QString> relationTargets(const QString &name, const QString &folder)
+    // its type (officeDocument, sharedStrings, styles) for the first of that type; `types` gets
+    // that word by id.
+    QHash<QString, QString> relationTargets(const QString &name, const QString &folder, QHash<QString, QString> *types = nullptr)
     {
         QHash<QString, QString> targets;
         if (!zip_.contains(name))
@@ -421,6 +423,8 @@ private:
                                                         : QDir::cleanPath(folder + QLatin1Char('/') + target);
             targets.insert(attribute(xml, QLatin1String("Id")), target);
             const QString type = attribute(xml, QLatin1String("Type")).section(QLatin1Char('/'), -1);
+            if (types)
+                types->insert(attribute(xml, QLatin1String("Id")), type);
             if (!targets.contains(type))
                 targets.insert(type, target);
         }
@@ -428,26 +432,37 @@ private:
         return targets;
     }
 
-    // The date system and the part of the first worksheet.
-    QString readWorkbook(const QByteArray &bytes, const QHash<QString, QString> &targets)
+    // The date system and the part of the worksheet the workbook opens on: its active tab, or
+    // the first worksheet when that tab is a chart sheet or is not there.
+    QString readWorkbook(const QByteArray &bytes, const QHash<QString, QString> &targets, const QHash<QString, QString> &types)
     {
         QXmlStreamReader xml(bytes);
-        QString sheet;
-        while (!xml.atEnd() && sheet.isEmpty()) {
+        QStringList sheetIds;
+        int activeTab = -1;
+        while (!xml.atEnd()) {
             if (xml.readNext() != QXmlStreamReader::StartElement)
                 continue;
             if (xml.name() == QLatin1String("workbookPr")) {
                 const QString v = attribute(xml, QLatin1String("date1904"));
                 date1904_ = v == QLatin1String("1") || v == QLatin1String("true");
+            } else if (xml.name() == QLatin1String("workbookView") && activeTab < 0) {
+                activeTab = std::max(attribute(xml, QLatin1String("activeTab")).toInt(), 0);
             } else if (xml.name() == QLatin1String("sheet")) {
-                sheet = targets.value(attribute(xml, QLatin1String("id")));
-                if (sheet.isEmpty())
-                    damaged(path_);
+                sheetIds.append(attribute(xml, QLatin1String("id")));
             }
         }
         check(xml);
-        if (sheet.isEmpty())
+        if (sheetIds.isEmpty())
             refuse(QStringLiteral("工作簿 %1 中没有工作表。").arg(shownName(path_)));
+        const auto worksheet = [&types](const QString &id) { return types.value(id) != QLatin1String("chartsheet"); };
+        QString id = sheetIds.value(activeTab);
+        if (id.isEmpty() || !worksheet(id)) {
+            const auto first = std::find_if(sheetIds.cbegin(), sheetIds.cend(), worksheet);
+            id = first != sheetIds.cend() ? *first : sheetIds.first();
+        }
+        const QString sheet = targets.value(id);
+        if (sheet.isEmpty())
+            damaged(path_);
         return sheet;
     }
 
@@ -584,8 +599,9 @@ SheetLines readXlsx(const QString &path)
 
 // FreeXL leaves formula cells empty and gives booleans as 0 and 1. What a user sees in those
 // cells is stored beside the formula (its last result) and in the boolean record; this walk of
-// the compound file and the first sheet's records finds them, with the date system and the number
-// formats to show a result as its cell does. A file it cannot follow yields nothing more.
+// the compound file and of the records of the sheet read finds them, with the date system and
+// the number formats to show a result as its cell does, and which sheet the workbook opens on.
+// A file it cannot follow yields nothing more.
 class CompoundFile {
 public:
     explicit CompoundFile(QByteArray bytes) : bytes_(std::move(bytes)) {}
@@ -702,6 +718,7 @@ private:
 
 struct XlsExtras {
     bool encrypted = false;
+    QString sheet;                         // the name of the worksheet the workbook opens on
     QHash<QPair<int, int>, QString> cells; // (row, column) → text
 };
 
@@ -745,6 +762,24 @@ struct BiffRecord {
     QByteArray data;
 };
 
+// A sheet of the workbook's list (BOUNDSHEET), in tab order.
+struct BiffSheet {
+    quint32 offset;   // of its records in the stream
+    bool worksheet;   // not a chart, macro or module sheet
+    QString name;
+};
+
+// The worksheet the workbook opens on: the active tab when it is a worksheet, else the first one.
+std::optional<BiffSheet> openingSheet(const QList<BiffSheet> &sheets, int activeTab)
+{
+    if (activeTab >= 0 && activeTab < sheets.size() && sheets.at(activeTab).worksheet)
+        return sheets.at(activeTab);
+    for (const BiffSheet &sheet : sheets)
+        if (sheet.worksheet)
+            return sheet;
+    return std::nullopt;
+}
+
 QList<BiffRecord> biffRecords(const QByteArray &stream, qsizetype from)
 {
     QList<BiffRecord> records;
@@ -775,7 +810,8 @@ XlsExtras readXlsExtras(const QString &path)
     bool date1904 = false;
     QHash<int, QString> formatCodes;
     QList<int> xfFormats;
-    std::optional<quint32> firstSheet;
+    QList<BiffSheet> sheets;
+    int activeTab = -1;
     for (const BiffRecord &r : biffRecords(*workbook, 0)) {
         if (r.type == 0x002F) // FILEPASS
             extras.encrypted = true;
@@ -785,18 +821,22 @@ XlsExtras readXlsExtras(const QString &path)
             formatCodes.insert(qFromLittleEndian<quint16>(r.data.constData()), biffString(r.data, 2, true));
         else if (r.type == 0x00E0 && r.data.size() >= 4)
             xfFormats.append(qFromLittleEndian<quint16>(r.data.constData() + 2));
-        else if (r.type == 0x0085 && r.data.size() >= 4 && !firstSheet)
-            firstSheet = qFromLittleEndian<quint32>(r.data.constData());
+        else if (r.type == 0x0085 && r.data.size() >= 8) // BOUNDSHEET
+            sheets.append({qFromLittleEndian<quint32>(r.data.constData()), r.data.at(5) == 0, biffString(r.data, 6, false)});
+        else if (r.type == 0x003D && r.data.size() >= 12 && activeTab < 0) // WINDOW1: the selected tab
+            activeTab = qFromLittleEndian<quint16>(r.data.constData() + 10);
     }
-    if (extras.encrypted || !firstSheet)
+    const std::optional<BiffSheet> sheet = openingSheet(sheets, activeTab);
+    if (extras.encrypted || !sheet)
         return extras;
+    extras.sheet = sheet->name;
 
     const auto formatOf = [&](quint16 xf) {
         const int id = xfFormats.value(xf, 0);
         return numberFormat(id, formatCodes.value(id));
     };
     std::optional<QPair<int, int>> pendingString; // a formula whose text follows in a STRING record
-    for (const BiffRecord &r : biffRecords(*workbook, *firstSheet)) {
+    for (const BiffRecord &r : biffRecords(*workbook, sheet->offset)) {
         const char *d = r.data.constData();
         if (r.type == 0x0006 && r.data.size() >= 14) { // FORMULA
             const QPair<int, int> at(qFromLittleEndian<quint16>(d), qFromLittleEndian<quint16>(d + 2));
@@ -861,14 +901,20 @@ public:
         return value;
     }
 
-    SheetLines firstSheet(const XlsExtras &extras) const
+    // The worksheet named by the extras; the first, without the extras, when FreeXL does not
+    // list it.
+    SheetLines sheet(const XlsExtras &extras) const
     {
         if (info(FREEXL_BIFF_PASSWORD) == FREEXL_BIFF_OBFUSCATED)
             encrypted(path_);
-        if (info(FREEXL_BIFF_SHEET_COUNT) == 0)
+        const unsigned int count = info(FREEXL_BIFF_SHEET_COUNT);
+        if (count == 0)
             refuse(QStringLiteral("工作簿 %1 中没有工作表。").arg(shownName(path_)));
-        if (freexl_select_active_worksheet(handle_, 0) != FREEXL_OK)
+        const std::optional<unsigned short> named = sheetIndex(extras.sheet, count);
+        if (freexl_select_active_worksheet(handle_, named.value_or(0)) != FREEXL_OK)
             damaged(path_);
+        const QHash<QPair<int, int>, QString> noCells;
+        const QHash<QPair<int, int>, QString> &cells = named ? extras.cells : noCells;
         unsigned int rows = 0;
         unsigned short columns = 0;
         if (freexl_worksheet_dimensions(handle_, &rows, &columns) != FREEXL_OK)
@@ -876,11 +922,21 @@ public:
         SheetBuilder sheet;
         for (unsigned int r = 0; r < rows; ++r)
             for (unsigned short c = 0; c < columns; ++c)
-                sheet.set(int(r), int(c), extras.cells.value({int(r), int(c)}, cellText(r, c)));
+                sheet.set(int(r), int(c), cells.value({int(r), int(c)}, cellText(r, c)));
         return sheet.finish();
     }
 
 private:
+    std::optional<unsigned short> sheetIndex(const QString &name, unsigned int count) const
+    {
+        for (unsigned short i = 0; i < count && !name.isEmpty(); ++i) {
+            const char *listed = nullptr;
+            if (freexl_get_worksheet_name(handle_, i, &listed) == FREEXL_OK && listed && QString::fromUtf8(listed) == name)
+                return i;
+        }
+        return std::nullopt;
+    }
+
     QString cellText(unsigned int row, unsigned short column) const
     {
         FreeXL_CellValue cell;
@@ -920,7 +976,7 @@ SheetLines readXls(const QString &path)
     const XlsExtras extras = readXlsExtras(path);
     if (extras.encrypted || encryptedPackage(path))
         encrypted(path);
-    return XlsHandle(path).firstSheet(extras);
+    return XlsHandle(path).sheet(extras);
 }
 
 } // namespace

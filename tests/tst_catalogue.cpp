@@ -289,6 +289,10 @@ private slots:
     void importAutomaticNumbering_data() { TestLibrary::addEngineRows(); }
     void importAutomaticNumbering();
     void importReasonsSaved();
+    void importReadsSheetPrices_data();
+    void importReadsSheetPrices();
+    void importReadsSheetWholeNumbers_data();
+    void importReadsSheetWholeNumbers();
     void importReadsSheetDates_data();
     void importReadsSheetDates();
 
@@ -1558,6 +1562,113 @@ void TstCatalogue::importReadsSheetDates()
         QCOMPARE(result.failures.size(), 1);
         QVERIFY(result.failures.at(0).reason.startsWith(QStringLiteral("出版时间")));
     }
+}
+
+void TstCatalogue::importReadsSheetPrices_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("stored"); // empty: the line fails
+    const QList<std::pair<const char *, std::pair<const char *, const char *>>> cases{
+        {"plain", {"25.5", "25.5000"}},
+        {"yuan sign, thousands", {"￥1,200.50", "1200.5000"}},
+        {"computed, rounded down", {"3.33333333333333", "3.3333"}},
+        {"computed, rounded up", {"0.66666666666667", "0.6667"}},
+        {"half away from zero", {"2.00005", "2.0001"}},
+        {"negative, half away from zero", {"-2.00005", "-2.0001"}},
+        {"zeros after four decimals", {"12.300000", "12.3000"}},
+        {"words", {"二十元", ""}},
+        {"unit after the number", {"25.55555元", ""}},
+        {"two points", {"1.23456.7", ""}},
+    };
+    const bool pg = TestLibrary::postgresAvailable();
+    for (const auto &[name, c] : cases) {
+        QTest::addRow("sqlite, %s", name) << int(TestLibrary::EngineChoice::SQLite) << QString::fromUtf8(c.first)
+                                          << QString::fromUtf8(c.second);
+        if (pg)
+            QTest::addRow("postgresql, %s", name) << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromUtf8(c.first)
+                                                  << QString::fromUtf8(c.second);
+    }
+}
+
+void TstCatalogue::importReadsSheetPrices()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, stored);
+    LIBRARY_FOR_ENGINE();
+    SheetLines sheet;
+    sheet.lines = {importColumns(), {QStringLiteral("P1"), {}, QStringLiteral("书")}};
+    sheet.lines[1].resize(18);
+    sheet.lines[1][6] = text;
+    sheet.columns = 18;
+    const ImportResult result = importBooks(database, sheet, false);
+    if (stored.isEmpty()) {
+        QCOMPARE(result.imported, 0);
+        QCOMPARE(result.failures.size(), 1);
+        QCOMPARE(result.failures.at(0).reason, QStringLiteral("价格\"%1\"不是数字").arg(text));
+        return;
+    }
+    QCOMPARE(result.imported, 1);
+    db::Rows r = database.select(db::Sql("select 价格 from 图书"));
+    QVERIFY(r.next());
+    QCOMPARE(r.money(QStringLiteral("价格")).toString(4), stored);
+}
+
+void TstCatalogue::importReadsSheetWholeNumbers_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("stored"); // -1: the line fails
+    struct Case {
+        const char *name;
+        const char *column;
+        const char *text;
+        int stored;
+    };
+    const QList<Case> cases{
+        {"plain", "数量", "3", 3},
+        {"spaces around", "数量", " 3 ", 3},
+        {"two zero decimals", "数量", "2.00", 2},
+        {"thousands", "页数", "1,600", 1600},
+        {"thousands, zero decimals", "页数", "12,345.0", 12345},
+        {"a fraction", "数量", "2.5", -1},
+        {"words", "页数", "三百", -1},
+        {"separator not grouping thousands", "页数", "1,6", -1},
+        {"beyond a whole number's range", "页数", "99,999,999,999", -1},
+    };
+    const bool pg = TestLibrary::postgresAvailable();
+    for (const Case &c : cases) {
+        QTest::addRow("sqlite, %s", c.name) << int(TestLibrary::EngineChoice::SQLite) << QString::fromUtf8(c.column)
+                                            << QString::fromUtf8(c.text) << c.stored;
+        if (pg)
+            QTest::addRow("postgresql, %s", c.name) << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromUtf8(c.column)
+                                                    << QString::fromUtf8(c.text) << c.stored;
+    }
+}
+
+void TstCatalogue::importReadsSheetWholeNumbers()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, text);
+    QFETCH(int, stored);
+    LIBRARY_FOR_ENGINE();
+    SheetLines sheet;
+    sheet.lines = {importColumns(), {QStringLiteral("N1"), {}, QStringLiteral("书")}};
+    sheet.lines[1].resize(18);
+    sheet.lines[1][importColumns().indexOf(column)] = text;
+    sheet.columns = 18;
+    const ImportResult result = importBooks(database, sheet, false);
+    if (stored < 0) {
+        QCOMPARE(result.imported, 0);
+        QCOMPARE(result.failures.size(), 1);
+        QCOMPARE(result.failures.at(0).reason, QStringLiteral("%1\"%2\"不是整数").arg(column, text));
+        return;
+    }
+    QCOMPARE(result.imported, 1);
+    db::Rows r = database.select(db::Sql("select * from 图书"));
+    QVERIFY(r.next());
+    QCOMPARE(r.integer(column), stored);
 }
 
 QTEST_MAIN(TstCatalogue)

@@ -3,13 +3,18 @@
 #include "InputLabels.h"
 #include "RecordingPlatform.h"
 #include "TestLibrary.h"
+#include "app/LoginUt.h"
+#include "app/MainUt.h"
 #include "app/Session.h"
 #include "catalogue/InExcelDataUt.h"
 #include "catalogue/Workbook.h"
+#include "common/ProgramFolder.h"
 #include "common/SpreadsheetExport.h"
 #include "db/Database.h"
 #include "db/Money.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -134,6 +139,9 @@ private slots:
     void gapsKeepTheirColumns();
     void readsFirstSheetOnly_data();
     void readsFirstSheetOnly();
+    void readsTheSheetItOpensOn_data();
+    void readsTheSheetItOpensOn();
+    void chartSheetOpenedReadsTheFirstWorksheet();
     void inlineStringsAnd1904Dates();
     void swappedExtensionsStillRead();
     void veryLongText();
@@ -150,10 +158,23 @@ private slots:
     void titleOnlySheet();
     void automaticNumbering_data();
     void automaticNumbering();
+    void sheetExtentAsTheSpreadsheetShowsIt_data();
+    void sheetExtentAsTheSpreadsheetShowsIt();
+    void emptySheet_data() { TestLibrary::addEngineRows(); }
+    void emptySheet();
     void dialogOffersWorkbooksAndCsv();
+    void tabFollowsTheLayout();
     void exportedListImportsAgain_data() { TestLibrary::addEngineRows(); }
     void exportedListImportsAgain();
     void unreadableWorkbookReported();
+    void failedChoiceLeavesNothingToImport_data() { TestLibrary::addEngineRows(); }
+    void failedChoiceLeavesNothingToImport();
+    void waitCursorWhileImporting_data() { TestLibrary::addEngineRows(); }
+    void waitCursorWhileImporting();
+    void nothingToSaveOnceTheFailedLinesAreGone_data();
+    void nothingToSaveOnceTheFailedLinesAreGone();
+    void keptBetweenOpeningsFromTheMainWindow_data() { TestLibrary::addEngineRows(); }
+    void keptBetweenOpeningsFromTheMainWindow();
 
 private:
     void useLibrary(TestLibrary &library);
@@ -262,6 +283,44 @@ void TstImport::readsFirstSheetOnly()
     QCOMPARE(sheet.columns, 20);
     for (const QStringList &line : sheet.lines)
         QVERIFY(!line.contains(QStringLiteral("不读")));
+}
+
+void TstImport::readsTheSheetItOpensOn_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("xlsx") << QStringLiteral("active-sheet.xlsx");
+    QTest::newRow("xls") << QStringLiteral("active-sheet.xls");
+}
+
+void TstImport::readsTheSheetItOpensOn()
+{
+    // Saved showing the second of its three sheets: that one is the list of books.
+    QFETCH(QString, file);
+    const SheetLines sheet = readSheet(fixture(file));
+    QCOMPARE(sheet.lines.size(), 3);
+    QCOMPARE(sheet.columns, 20);
+    QCOMPARE(sheet.lines.at(0).mid(0, 3), (QStringList{"编号", "条形码", "名称"}));
+    QCOMPARE(sheet.lines.at(1).mid(0, 3), (QStringList{"A001", "TMA001", "诗经"}));
+    QCOMPARE(sheet.lines.at(2).at(2), QStringLiteral("楚辞"));
+}
+
+void TstImport::chartSheetOpenedReadsTheFirstWorksheet()
+{
+    // The tab the workbook opens on holds a chart, no cells: the first worksheet is read.
+    QTemporaryDir dir;
+    const QString source = fixture(QStringLiteral("active-sheet.xlsx"));
+    unzFile zip = unzOpen64(QFile::encodeName(source).constData());
+    QVERIFY(zip && unzLocateFile(zip, "xl/_rels/workbook.xml.rels", 0) == UNZ_OK && unzOpenCurrentFile(zip) == UNZ_OK);
+    QByteArray rels(65536, '\0');
+    rels.resize(unzReadCurrentFile(zip, rels.data(), unsigned(rels.size())));
+    unzCloseCurrentFile(zip);
+    unzClose(zip);
+    const QByteArray worksheet("relationships/worksheet\" Target=\"worksheets/sheet2.xml\"");
+    QVERIFY(rels.contains(worksheet));
+    rels.replace(worksheet, "relationships/chartsheet\" Target=\"chartsheets/sheet1.xml\"");
+    const QString path = rewrittenZip(dir, source, QStringLiteral("图表.xlsx"), {{QStringLiteral("xl/_rels/workbook.xml.rels"), rels}});
+    const SheetLines sheet = readSheet(path);
+    QCOMPARE(sheet.lines, (QList<QStringList>{{"不读", "第一张"}}));
 }
 
 void TstImport::inlineStringsAnd1904Dates()
@@ -495,6 +554,95 @@ void TstImport::automaticNumbering()
     QCOMPARE(numbers(database), (QStringList{"10", "2", "3", "5", "6", "8"}));
 }
 
+void TstImport::sheetExtentAsTheSpreadsheetShowsIt_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QString>("lines");
+    QTest::addColumn<QString>("columns");
+    QTest::addColumn<QStringList>("titles");
+    struct Case {
+        const char *name;
+        QByteArray csv;
+        const char *lines;
+        const char *columns;
+        QStringList titles;
+    };
+    const QList<Case> cases{
+        // blank lines after the last book (an editor's extra line breaks) are no lines of the sheet
+        {"blank lines at the end", "编号,条形码,名称\r\nC1,T1,诗经\r\n\r\n\r\n", "1条数据(行数)", "3个项目(列数)",
+         {"编号", "条形码", "名称"}},
+        // nor are lines and columns of empty cells, as a spreadsheet saves formatted empty cells
+        {"empty cells at the end", "编号,条形码,名称,,\r\nC1,T1,诗经,,\r\n,,,,\r\n", "1条数据(行数)", "3个项目(列数)",
+         {"编号", "条形码", "名称"}},
+        // list A has an entry for every column, a blank one where the title line has no text
+        {"books wider than the titles", "编号,条形码,名称\r\nC1,T1,诗经,,文学\r\n", "1条数据(行数)", "5个项目(列数)",
+         {"编号", "条形码", "名称", "", ""}},
+    };
+    const bool pg = TestLibrary::postgresAvailable();
+    for (const Case &c : cases) {
+        QTest::addRow("sqlite, %s", c.name) << int(TestLibrary::EngineChoice::SQLite) << c.csv << QString::fromUtf8(c.lines)
+                                            << QString::fromUtf8(c.columns) << c.titles;
+        if (pg)
+            QTest::addRow("postgresql, %s", c.name) << int(TestLibrary::EngineChoice::PostgreSQL) << c.csv
+                                                    << QString::fromUtf8(c.lines) << QString::fromUtf8(c.columns) << c.titles;
+    }
+}
+
+void TstImport::sheetExtentAsTheSpreadsheetShowsIt()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, lines);
+    QFETCH(QString, columns);
+    QFETCH(QStringList, titles);
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    QTemporaryDir dir;
+    TInExcelDataFm fm;
+    chooseSheet(fm, writeFile(dir, QStringLiteral("书目.csv"), csv));
+    QCOMPARE(fm.Label1->text(), lines);
+    QCOMPARE(fm.Label2->text(), columns);
+    QCOMPARE(listItems(fm.ListBox1), titles);
+    fm.Button6->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
+    QCOMPARE(fm.Memo1->toPlainText(), QString());
+    QCOMPARE(numbers(database), QStringList{QStringLiteral("C1")});
+}
+
+void TstImport::emptySheet()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    QTemporaryDir dir;
+    TInExcelDataFm fm;
+    chooseSheet(fm, writeFile(dir, QStringLiteral("空.csv"), QByteArray("\r\n")));
+    QCOMPARE(fm.Label1->text(), QStringLiteral("0条数据(行数)"));
+    QCOMPARE(fm.Label2->text(), QStringLiteral("0个项目(列数)"));
+    QCOMPARE(fm.ListBox1->count(), 0);
+    fm.Button6->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
+    QVERIFY(fm.ProgressBar1->maximum() > fm.ProgressBar1->minimum()); // a full bar, not a busy one
+    QCOMPARE(fm.ProgressBar1->value(), fm.ProgressBar1->maximum());
+    QVERIFY(numbers(database).isEmpty());
+}
+
+void TstImport::tabFollowsTheLayout()
+{
+    TestLibrary library;
+    useLibrary(library);
+    TInExcelDataFm fm;
+    QStringList order;
+    for (QWidget *w = fm.ListBox1; order.size() < 20; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            order.append(w->objectName());
+        if (w->nextInFocusChain() == fm.ListBox1)
+            break;
+    }
+    // the lists and the failed lines, then the check box and the buttons as they stand, left to right
+    QCOMPARE(order, (QStringList{"ListBox1", "ListBox2", "Memo1", "Memo2", "CheckBox1", "Button3", "Button6", "Button5",
+                                 "Button7", "Button4"}));
+}
+
 void TstImport::dialogOffersWorkbooksAndCsv()
 {
     TestLibrary library;
@@ -568,6 +716,116 @@ void TstImport::unreadableWorkbookReported()
                           "工作簿 远.xlsx 已损坏, 无法读取。请在电子表格程序中打开并另存后再导入。"}));
     QCOMPARE(fm.ListBox1->count(), 0);
     QVERIFY(!fm.Button6->isEnabled());
+}
+
+void TstImport::failedChoiceLeavesNothingToImport()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    QTemporaryDir dir;
+    TInExcelDataFm fm;
+    chooseSheet(fm, fixture(QStringLiteral("books.xlsx")));
+    QVERIFY(fm.Button6->isEnabled());
+    chooseSheet(fm, writeFile(dir, QStringLiteral("空.xlsx"), QByteArray()));
+    QCOMPARE(platform_->messages().size(), 1);
+    // Nothing of the earlier choice stands for the file that could not be read.
+    QCOMPARE(fm.Label1->text(), QString());
+    QCOMPARE(fm.Label2->text(), QString());
+    QCOMPARE(fm.ListBox1->count(), 0);
+    QVERIFY(!fm.Button6->isEnabled());
+    QVERIFY(numbers(database).isEmpty());
+}
+
+void TstImport::waitCursorWhileImporting()
+{
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    TInExcelDataFm fm;
+    chooseSheet(fm, fixture(QStringLiteral("books.xlsx")));
+    QList<int> shapes; // the cursor each time the bar moves; -1 for none of the program's own
+    connect(fm.ProgressBar1, &QProgressBar::valueChanged, &fm, [&shapes] {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        shapes.append(cursor ? int(cursor->shape()) : -1);
+    });
+    fm.Button6->click();
+    QVERIFY(!shapes.isEmpty());
+    QCOMPARE(shapes, QList<int>(shapes.size(), int(Qt::WaitCursor)));
+    QVERIFY(!QGuiApplication::overrideCursor()); // the arrow again once it is done
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
+    QCOMPARE(numbers(database).size(), 4);
+}
+
+void TstImport::nothingToSaveOnceTheFailedLinesAreGone_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("button");
+    const bool pg = TestLibrary::postgresAvailable();
+    for (const char *button : {"Button5", "Button3"}) { // 清空list; 选择Excel, then cancelled
+        QTest::addRow("sqlite, %s", button) << int(TestLibrary::EngineChoice::SQLite) << QString::fromLatin1(button);
+        if (pg)
+            QTest::addRow("postgresql, %s", button) << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromLatin1(button);
+    }
+}
+
+void TstImport::nothingToSaveOnceTheFailedLinesAreGone()
+{
+    QFETCH(QString, button);
+    LIBRARY_FOR_ENGINE();
+    useLibrary(library);
+    TInExcelDataFm fm;
+    chooseSheet(fm, fixture(QStringLiteral("books.xlsx")));
+    fm.Button6->click();
+    QVERIFY(fm.Button7->isEnabled());
+    if (button == QLatin1String("Button3"))
+        platform_->answers.enqueue(QVariant());
+    fm.findChild<QPushButton *>(button)->click();
+    QVERIFY(fm.Memo1->toPlainText().isEmpty());
+    QVERIFY(fm.Memo2->toPlainText().isEmpty());
+    QVERIFY(!fm.Button7->isEnabled());
+    QCOMPARE(numbers(database).size(), 4);
+}
+
+void TstImport::keptBetweenOpeningsFromTheMainWindow()
+{
+    LIBRARY_FOR_ENGINE();
+    setProgramFolder(library.folder());
+    TLoginFm login;
+    login.show();
+    login.Button1->click(); // the super-administrator's pre-filled password
+    TMainFm *main = login.mainWindow();
+    QVERIFY(main);
+    QCOMPARE(main->findChildren<TInExcelDataFm *>().size(), 1); // made with the main window, hidden
+    QPointer<TInExcelDataFm> fm = main->findChild<TInExcelDataFm *>();
+    QVERIFY(!fm->isVisible());
+
+    main->InExcelItem->trigger();
+    QVERIFY(fm->isVisible());
+    QVERIFY(fm->isModal());
+    QCOMPARE(fm->windowTitle(), QStringLiteral("Excel导入"));
+    QVERIFY(!fm->CheckBox1->isChecked());
+    chooseSheet(*fm, fixture(QStringLiteral("books.xlsx")));
+    fm->Button6->click();
+    QCOMPARE(fm->Memo1->toPlainText(), QStringLiteral("4,5,7,8,9,"));
+    QCOMPARE(numbers(database), (QStringList{"B001", "B006", "B010", "OLD1"})); // through the login's connection
+    fm->Button4->click(); // 退出 hides it
+    QVERIFY(fm);
+    QVERIFY(!fm->isVisible());
+
+    // Shown again it is the same window, its failed lines, counts and 开始导入 reset, the
+    // titles of the chosen sheet still in list A.
+    main->InExcelItem->trigger();
+    QVERIFY(fm->isVisible());
+    QCOMPARE(main->findChildren<TInExcelDataFm *>().size(), 1);
+    QVERIFY(fm->Memo1->toPlainText().isEmpty());
+    QVERIFY(fm->Label1->text().isEmpty());
+    QVERIFY(fm->Label2->text().isEmpty());
+    QVERIFY(!fm->Button6->isEnabled());
+    QCOMPARE(fm->ListBox1->count(), 20);
+    QCOMPARE(fm->ListBox2->count(), 18);
+    fm->Button4->click();
+    QCOMPARE(platform_->messages(), QStringList{QStringLiteral("完成!")});
+    platform_->answers.enqueue(true); // 确认要退出吗?
+    main->close();
 }
 
 QTEST_MAIN(TstImport)

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 # Writes the workbook fixtures of the book import with a real spreadsheet program: each sheet is
 # written as flat ODF (.fods) and LibreOffice converts it to .xlsx, .xls (Excel 97) and, for the
-# book sheet, a comma-separated file in GBK; the password-protected copies are saved through
-# LibreOffice's Python bridge. One more .xlsx is put together by hand: the inline strings, cells
-# without references and 1904 dates that other programs write and LibreOffice does not.
+# book sheet, a comma-separated file in GBK; the password-protected copies and the workbooks that
+# open on another sheet than their first are saved through LibreOffice's Python bridge. One more
+# .xlsx is put together by hand: the inline strings, cells without references and 1904 dates
+# that other programs write and LibreOffice does not.
 #
 #   tests/data/make_import_fixtures.py      (needs soffice and python3-uno, for the system Python;
 #                                            writes tests/data/import/)
@@ -46,6 +47,9 @@ BOOKS = [TITLES,
          book("", "没有编号"),                                                    # line 8: no 编号
          book("B009", ""),                                                       # line 9: no 名称
          book("B010", "水浒传", count=None, price=None, published=None)]          # line 10: defaults
+
+# The sheet of a workbook that opens on its second sheet.
+ACTIVE_BOOKS = [TITLES, book("A001", "诗经"), book("A002", "楚辞")]
 
 LONG_TEXT = "".join("第%d段：图书馆的藏书。" % i for i in range(1, 221))
 VERY_LONG_TEXT = "".join("第%d段：图书馆的藏书。" % i for i in range(1, 501))
@@ -216,8 +220,8 @@ def hand_made(path):
             z.writestr(name, text.encode("utf-8"))
 
 
-def save_with_password(copies, workdir):
-    """Saves each (source, target, filter) with the opening password 1234."""
+def save_through_office(copies, workdir):
+    """Saves each (source, target, filter, password, active sheet); None leaves that out."""
     import uno
     from com.sun.star.beans import PropertyValue
 
@@ -242,9 +246,14 @@ def save_with_password(copies, workdir):
         else:
             sys.exit("make_import_fixtures: LibreOffice did not answer on its pipe")
         desktop = context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", context)
-        for source, target, filter_name in copies:
-            doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(source), "_blank", 0, (prop("Hidden", True),))
-            doc.storeToURL(uno.systemPathToFileUrl(target), (prop("FilterName", filter_name), prop("Password", "1234")))
+        for source, target, filter_name, password, active in copies:
+            # a hidden document has no view, and the sheet a workbook opens on is the view's
+            hidden = (prop("Hidden", True),) if active is None else ()
+            doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(source), "_blank", 0, hidden)
+            if active is not None:
+                doc.CurrentController.setActiveSheet(doc.Sheets.getByName(active))
+            options = (prop("FilterName", filter_name),) + ((prop("Password", password),) if password else ())
+            doc.storeToURL(uno.systemPathToFileUrl(target), options)
             doc.close(True)
         try:
             desktop.terminate()
@@ -285,8 +294,14 @@ def main():
             if name == "books":
                 shutil.copy(os.path.join(workdir, name + ".csv"), os.path.join(OUT, "books-calc-gbk.csv"))
         titles = os.path.join(workdir, "titles-only.fods")
+        # the books on the second of three sheets, the one the workbook opens on
+        active = os.path.join(workdir, "active-sheet.fods")
+        with open(active, "w", encoding="utf-8") as f:
+            f.write(fods([("说明", [["不读", "第一张"]]), ("图书", ACTIVE_BOOKS), ("备用", [["不读", "第三张"]])]))
         # (LibreOffice 7.4 saves .xlsx without encryption whatever the password)
-        save_with_password([(titles, os.path.join(OUT, "password.xls"), "MS Excel 97")], workdir)
+        save_through_office([(titles, os.path.join(OUT, "password.xls"), "MS Excel 97", "1234", None),
+                             (active, os.path.join(OUT, "active-sheet.xlsx"), "Calc MS Excel 2007 XML", None, "图书"),
+                             (active, os.path.join(OUT, "active-sheet.xls"), "MS Excel 97", None, "图书")], workdir)
         hand_made(os.path.join(OUT, "inline-1904.xlsx"))
     finally:
         shutil.rmtree(workdir, ignore_errors=True)
