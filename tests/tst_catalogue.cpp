@@ -250,6 +250,7 @@ private slots:
     void registerDateBounds_data() { TestLibrary::addEngineRows(); }
     void registerDateBounds();
     void registerReversedRangeListsNothing();
+    void registerTabFollowsTheConditions();
     void registerPrintsTheChosenKind_data() { TestLibrary::addEngineRows(); }
     void registerPrintsTheChosenKind();
 
@@ -1265,6 +1266,20 @@ void TstCatalogue::registerReversedRangeListsNothing()
     fm.Button1->click();
     QCOMPARE(platform_->messages(), QStringList{QStringLiteral("时间前后逻辑错误!")});
     QCOMPARE(fm.DBGrid1->rowCount(), 0);
+}
+
+// Tab goes through the conditions as they read, the kind first, then the list.
+void TstCatalogue::registerTabFollowsTheConditions()
+{
+    TestLibrary library;
+    useLibrary(library);
+    TBkRegFm fm;
+    const QStringList conditions{"RadioButton1", "RadioButton2", "DateTimePicker1", "DateTimePicker2", "Button1", "GridView"};
+    QStringList reached;
+    for (QWidget *at = fm.nextInFocusChain(); at != &fm; at = at->nextInFocusChain())
+        if (conditions.contains(at->objectName()))
+            reached.append(at->objectName());
+    QCOMPARE(reached, conditions);
 }
 
 void TstCatalogue::registerPrintsTheChosenKind()
