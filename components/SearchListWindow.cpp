@@ -130,6 +130,17 @@ void SearchListWindow::openList(const db::Sql &statement)
     grid->open(*db_, statement_, config_.table);
 }
 
+// 2024-01-02, 2024-1-2 or 2024/1/2.
+static QDate typedDate(const QString &column, const QString &value)
+{
+    for (const QString &format : {QStringLiteral("yyyy-M-d"), QStringLiteral("yyyy/M/d")}) {
+        const QDate day = QDate::fromString(value.trimmed(), format);
+        if (day.isValid())
+            return day;
+    }
+    throw db::DbError(QStringLiteral("%1 的值 \"%2\" 不是日期 (年-月-日, 如 2024-01-02)").arg(column, value));
+}
+
 // An exact search compares a number, an amount or a date as a value of its kind, with a clear
 // message when the typed text is none; text as typed.
 static db::Sql exactValue(const QString &column, const QString &value)
@@ -139,12 +150,8 @@ static db::Sql exactValue(const QString &column, const QString &value)
     case db::ColumnKind::Floating:
     case db::ColumnKind::Money:
         return db::Sql::value(db::typedFieldValue(column, value));
-    case db::ColumnKind::Date: {
-        const QDate day = QDate::fromString(value.trimmed(), Qt::ISODate);
-        if (!day.isValid())
-            throw db::DbError(QStringLiteral("%1 的值 \"%2\" 不是日期 (年-月-日, 如 2024-01-02)").arg(column, value));
-        return db::Sql::date(day);
-    }
+    case db::ColumnKind::Date:
+        return db::Sql::date(typedDate(column, value));
     default:
         return db::Sql::text(value);
     }

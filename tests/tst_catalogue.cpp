@@ -972,6 +972,7 @@ void TstCatalogue::bookListSearchesNumbersAndDates_data()
         {"price equals", "价格", "25.50", true, {"B1"}, ""},
         {"date contains", "入库时间", "2025-03", false, {"B2"}, ""},
         {"date equals", "入库时间", "2024-01-02", true, {"B1"}, ""},
+        {"date equals, short", "入库时间", "2024/1/2", true, {"B1"}, ""},
         {"count not a number", "数量", "x", true, both, "数量 的值 \"x\" 不是整数"},
         {"price not an amount", "价格", "1.2.3", true, both, "价格 的值 \"1.2.3\" 不是金额 (最多四位小数)"},
         {"date not a date", "入库时间", "3月", true, both, "入库时间 的值 \"3月\" 不是日期 (年-月-日, 如 2024-01-02)"},
