@@ -5,9 +5,12 @@
 #include "common/Platform.h"
 #include "statistics/AdminLuRuStatUt.h"
 
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -69,6 +72,11 @@ TBkRegFm::TBkRegFm(QWidget *parent)
     add("ToolButton2", QStringLiteral("导出Excel"), [this] { ExportList(); });
     add("ToolButton4", QStringLiteral("管理员录入统计"), [this] { ToolButton4Click(); });
     add("ToolButton3", QStringLiteral("退出"), [this] { close(); });
+    // The kind stands first in the conditions, so Tab reaches it first too, and the list
+    // last, not before the kind.
+    const QList<QWidget *> conditions{RadioButton1, RadioButton2, DateTimePicker1, DateTimePicker2, Button1, DBGrid1->view()};
+    for (qsizetype i = 1; i < conditions.size(); ++i)
+        setTabOrder(conditions.at(i - 1), conditions.at(i));
     setWindowState(Qt::WindowMaximized);
 }
 

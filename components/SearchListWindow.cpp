@@ -3,7 +3,11 @@
 #include "common/ErrorDisplay.h"
 #include "common/Platform.h"
 #include "components/GridExport.h"
+#include "db/Amounts.h"
 #include "db/Database.h"
+#include "db/DbError.h"
+#include "db/Driver.h"
+#include "db/Schema.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -126,12 +130,53 @@ void SearchListWindow::openList(const db::Sql &statement)
     grid->open(*db_, statement_, config_.table);
 }
 
+// 2024-01-02, 2024-1-2 or 2024/1/2.
+static QDate typedDate(const QString &column, const QString &value)
+{
+    for (const QString &format : {QStringLiteral("yyyy-M-d"), QStringLiteral("yyyy/M/d")}) {
+        const QDate day = QDate::fromString(value.trimmed(), format);
+        if (day.isValid())
+            return day;
+    }
+    throw db::DbError(QStringLiteral("%1 的值 \"%2\" 不是日期 (年-月-日, 如 2024-01-02)").arg(column, value));
+}
+
+// An exact search compares a number, an amount or a date as a value of its kind, with a clear
+// message when the typed text is none; text as typed.
+static db::Sql exactValue(const QString &column, const QString &value)
+{
+    switch (db::columnKind(column)) {
+    case db::ColumnKind::Integer:
+    case db::ColumnKind::Floating:
+    case db::ColumnKind::Money:
+        return db::Sql::value(db::typedFieldValue(column, value));
+    case db::ColumnKind::Date:
+        return db::Sql::date(typedDate(column, value));
+    default:
+        return db::Sql::text(value);
+    }
+}
+
+// What a contains-search looks in: a text column itself, anything else the text it shows.
+static db::Sql searchedText(const db::Driver &driver, const QString &column)
+{
+    switch (db::columnKind(column)) {
+    case db::ColumnKind::Text:
+        return db::Sql::identifier(column);
+    case db::ColumnKind::Money:
+        return db::Sql::fixed(driver.amountAsText(column));
+    default:
+        return db::Sql::fixed(driver.castToText(column));
+    }
+}
+
+// The column is one of the table's (checked before), so it may enter the text as it is.
 db::Sql SearchListWindow::searchStatement(const QString &column, const QString &value) const
 {
-    db::Sql select = db::Sql("select * from ") + db::Sql::fixed(config_.table) + " where " + db::Sql::identifier(column);
+    const db::Sql select = db::Sql("select * from ") + db::Sql::fixed(config_.table) + " where ";
     if (RadioButton1->isChecked())
-        return select + " = " + db::Sql::text(value);
-    return select + " like " + db::Sql::like(value);
+        return select + db::Sql::identifier(column) + " = " + exactValue(column, value);
+    return select + searchedText(db_->driver(), column) + " like " + db::Sql::like(value);
 }
 
 void SearchListWindow::ToolButton8Click()

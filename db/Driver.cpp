@@ -113,6 +113,11 @@ QVariant SqliteDriver::toStorage(const QVariant &value) const
     return value;
 }
 
+QString SqliteDriver::amountAsText(const QString &expression) const
+{
+    return QStringLiteral("printf('%.4f', %1 / 10000.0)").arg(expression);
+}
+
 Money SqliteDriver::moneyFromStorage(const QVariant &stored) const
 {
     if (!stored.isValid() || stored.isNull())

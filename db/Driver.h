@@ -74,6 +74,8 @@ public:
     virtual QString paged(const QString &statement, const QString &orderBy, qint64 offset, int rows) const;
     // An expression as text, for a contains-search over any column.
     virtual QString castToText(const QString &expression) const;
+    // A money column as its amount with four decimals ("25.5000"), for a contains-search.
+    virtual QString amountAsText(const QString &expression) const { return castToText(expression); }
     // Whether "(a, b) > (?, ?)" compares row values: an index on (a, b) seeks on it.
     virtual bool comparesRowValues() const { return true; }
 };
@@ -90,6 +92,7 @@ public:
     UnfinishedReads unfinishedReads() const override { return UnfinishedReads::BlockWrites; }
     QVariant toStorage(const QVariant &value) const override;
     Money moneyFromStorage(const QVariant &stored) const override;
+    QString amountAsText(const QString &expression) const override;
 };
 
 class PgsqlDriver : public Driver {

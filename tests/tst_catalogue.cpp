@@ -260,6 +260,8 @@ private slots:
     void bookListTotalsAfterFirstScreen();
     void bookListFuzzyAndExact_data() { TestLibrary::addEngineRows(); }
     void bookListFuzzyAndExact();
+    void bookListSearchesNumbersAndDates_data();
+    void bookListSearchesNumbersAndDates();
     void bookListDeleteAsksByTitle_data() { TestLibrary::addEngineRows(); }
     void bookListDeleteAsksByTitle();
     void listRights_data();
@@ -279,6 +281,7 @@ private slots:
     void registerDateBounds_data() { TestLibrary::addEngineRows(); }
     void registerDateBounds();
     void registerReversedRangeListsNothing();
+    void registerTabFollowsTheConditions();
     void registerPrintsTheChosenKind_data() { TestLibrary::addEngineRows(); }
     void registerPrintsTheChosenKind();
 
@@ -1100,6 +1103,70 @@ void TstCatalogue::bookListFuzzyAndExact()
     QCOMPARE(platform_->messages(), QStringList{QStringLiteral("请填写好查询条件!")});
 }
 
+void TstCatalogue::bookListSearchesNumbersAndDates_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("exact");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("message");
+    struct Case {
+        const char *name, *column, *value;
+        bool exact;
+        QStringList expected;
+        const char *message;
+    };
+    const QStringList both{"B1", "B2"}; // the list as it was: a refused value leaves it alone
+    const QList<Case> cases{
+        {"count contains", "数量", "3", false, {"B1"}, ""},
+        {"count equals", "数量", " 12 ", true, {"B2"}, ""},
+        {"price contains", "价格", "25.5", false, {"B1"}, ""},
+        {"price equals", "价格", "25.50", true, {"B1"}, ""},
+        {"date contains", "入库时间", "2025-03", false, {"B2"}, ""},
+        {"date equals", "入库时间", "2024-01-02", true, {"B1"}, ""},
+        {"date equals, short", "入库时间", "2024/1/2", true, {"B1"}, ""},
+        {"count not a number", "数量", "x", true, both, "数量 的值 \"x\" 不是整数"},
+        {"price not an amount", "价格", "1.2.3", true, both, "价格 的值 \"1.2.3\" 不是金额 (最多四位小数)"},
+        {"date not a date", "入库时间", "3月", true, both, "入库时间 的值 \"3月\" 不是日期 (年-月-日, 如 2024-01-02)"},
+    };
+    const bool pg = TestLibrary::postgresAvailable();
+    for (const Case &c : cases) {
+        const auto row = [&](TestLibrary::EngineChoice engine, const char *prefix) {
+            QTest::addRow("%s, %s", prefix, c.name) << int(engine) << QString::fromUtf8(c.column) << QString::fromUtf8(c.value)
+                                                    << c.exact << c.expected << QString::fromUtf8(c.message);
+        };
+        row(TestLibrary::EngineChoice::SQLite, "sqlite");
+        if (pg)
+            row(TestLibrary::EngineChoice::PostgreSQL, "postgresql");
+    }
+}
+
+// A number, an amount or a date typed into the field box is searched on every engine: contains
+// by the text it shows, equals by a value of its kind.
+void TstCatalogue::bookListSearchesNumbersAndDates()
+{
+    LIBRARY_FOR_ENGINE();
+    QFETCH(QString, column);
+    QFETCH(QString, value);
+    QFETCH(bool, exact);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, message);
+    useLibrary(library);
+    addBook(database, QStringLiteral("B1"), QStringLiteral("史记")); // 3 copies, 25.5, taken in 2024-01-02
+    database.insert(QStringLiteral("图书"), {{QStringLiteral("编号"), QStringLiteral("B2")},
+                                             {QStringLiteral("名称"), QStringLiteral("汉书")},
+                                             {QStringLiteral("数量"), 12},
+                                             {QStringLiteral("价格"), QVariant::fromValue(*Money::parse("8"))},
+                                             {QStringLiteral("入库时间"), QDate(2025, 3, 4)}});
+    TBkSearchFm fm;
+    search(fm, column, value, exact);
+    QStringList shown = listed(*fm.grid, QStringLiteral("编号"));
+    shown.sort();
+    QCOMPARE(shown, expected);
+    QCOMPARE(platform_->messages(), message.isEmpty() ? QStringList() : QStringList{message});
+}
+
 void TstCatalogue::bookListDeleteAsksByTitle()
 {
     LIBRARY_FOR_ENGINE();
@@ -1353,6 +1420,20 @@ void TstCatalogue::registerReversedRangeListsNothing()
     fm.Button1->click();
     QCOMPARE(platform_->messages(), QStringList{QStringLiteral("时间前后逻辑错误!")});
     QCOMPARE(fm.DBGrid1->rowCount(), 0);
+}
+
+// Tab goes through the conditions as they read, the kind first, then the list.
+void TstCatalogue::registerTabFollowsTheConditions()
+{
+    TestLibrary library;
+    useLibrary(library);
+    TBkRegFm fm;
+    const QStringList conditions{"RadioButton1", "RadioButton2", "DateTimePicker1", "DateTimePicker2", "Button1", "GridView"};
+    QStringList reached;
+    for (QWidget *at = fm.nextInFocusChain(); at != &fm; at = at->nextInFocusChain())
+        if (conditions.contains(at->objectName()))
+            reached.append(at->objectName());
+    QCOMPARE(reached, conditions);
 }
 
 void TstCatalogue::registerPrintsTheChosenKind()
