@@ -357,7 +357,7 @@ QVariantList DataGrid::distinctValues(const QString &field, int limit) const
 QVariantList DataGrid::distinctValues(const QString &field, int limit, const QString &search) const
 {
     const GridModel::Column &c = model_->modelColumns().at(column(field));
-    db::Rows rows = db_->select(model_->query().distinct(c.field, limit, search));
+    db::Rows rows = db_->select(model_->query().distinct(c.field, limit, search, c.kind));
     QVariantList values;
     while (rows.next())
         values.append(rows.typed(0, c.kind));

@@ -268,9 +268,10 @@ Sql GridQuery::sortValueOf(const QVariant &rowId) const
     return from(value + QStringLiteral(" as lb_value")) + where({}, Sql::fixed(rowIdRef() + " = ") + Sql::value(rowId));
 }
 
-Sql GridQuery::distinct(const QString &column, int limit, const QString &search) const
+Sql GridQuery::distinct(const QString &column, int limit, const QString &search, db::ColumnKind kind) const
 {
-    const Sql contains = search.isEmpty() ? Sql() : Sql::fixed(driver_->castToText(ref(column)) + " like ") + Sql::like(search);
+    const QString shown = kind == db::ColumnKind::Money ? driver_->amountAsText(ref(column)) : driver_->castToText(ref(column));
+    const Sql contains = search.isEmpty() ? Sql() : Sql::fixed(shown + " like ") + Sql::like(search);
     Sql statement = from("distinct " + ref(column)) + where(column, contains) + Sql::fixed(" order by " + driver_->orderTerm(ref(column), false));
     statement.limit(limit);
     return statement;

@@ -69,7 +69,9 @@ public:
     db::Sql sortValueOf(const QVariant &rowId) const;
     // The distinct values of a column under the other columns' filters, optionally only those
     // whose text contains `search`.
-    db::Sql distinct(const QString &column, int limit, const QString &search = {}) const;
+    // `search` is matched against the values as shown: an amount as its decimals (`kind`).
+    db::Sql distinct(const QString &column, int limit, const QString &search = {},
+                     db::ColumnKind kind = db::ColumnKind::Text) const;
     // Exactly the grid's rows, every data column, in the grid's order.
     db::Sql result() const;
 
