@@ -102,6 +102,8 @@ TBkAddFm::TBkAddFm(QWidget *parent) : CatalogueIntake(bookIntake(), parent)
     sideLayout()->addStretch();
 
     onClick(Edit1, [this] { Edit1->selectAll(); });
+    // 条形码 starts as "n": a click selects it, so that the scan after it replaces it.
+    onClick(lineEdit("Edit3"), [this] { lineEdit("Edit3")->selectAll(); });
     onClick(Edit12, [this] { Edit12Click(); });
     connect(CheckBox2, &QCheckBox::toggled, this, [this] { CheckBox2Click(); });
     connect(Button3, &QPushButton::clicked, this, guarded([this] { Button3Click(); }));

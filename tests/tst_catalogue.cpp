@@ -619,6 +619,10 @@ void TstCatalogue::bookDocumentChosenByClick()
     fm.Edit1->setText(QStringLiteral("B123"));
     QTest::mouseClick(fm.Edit1, Qt::LeftButton);
     QCOMPARE(fm.Edit1->selectedText(), QStringLiteral("B123"));
+    QLineEdit *barcode = fm.lineEdit("Edit3");
+    QTest::mouseClick(barcode, Qt::LeftButton);
+    QTest::keyClicks(barcode, QStringLiteral("TM9"));
+    QCOMPARE(barcode->text(), QStringLiteral("TM9")); // not "nTM9"
 }
 
 void TstCatalogue::bookNumberOfBlanksStoredEmpty()
