@@ -519,12 +519,9 @@ void TstCatalogue::bookAddValueItsColumnCannotTake_data()
     QTest::addColumn<int>("engine");
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("value");
-    const bool pg = TestLibrary::postgresAvailable();
     const QList<std::pair<const char *, const char *>> cases{{"Edit7", "1.2.3"}, {"Edit6", "99999999999"}};
     for (const auto &[name, value] : cases) {
-        QTest::addRow("sqlite, %s", value) << int(TestLibrary::EngineChoice::SQLite) << name << value;
-        if (pg)
-            QTest::addRow("postgresql, %s", value) << int(TestLibrary::EngineChoice::PostgreSQL) << name << value;
+        TestLibrary::addEngineRow(QString::fromUtf8(value), [&](QTestData &row) { row << name << value; });
     }
 }
 
@@ -692,12 +689,9 @@ void TstCatalogue::bookEditDroppedWritesNothing_data()
 {
     QTest::addColumn<int>("engine");
     QTest::addColumn<bool>("byCancel");
-    const bool pg = TestLibrary::postgresAvailable();
     for (bool byCancel : {true, false}) {
         const char *how = byCancel ? "取消" : "close box";
-        QTest::addRow("sqlite, %s", how) << int(TestLibrary::EngineChoice::SQLite) << byCancel;
-        if (pg)
-            QTest::addRow("postgresql, %s", how) << int(TestLibrary::EngineChoice::PostgreSQL) << byCancel;
+        TestLibrary::addEngineRow(QString::fromUtf8(how), [&](QTestData &row) { row << byCancel; });
     }
 }
 
@@ -785,12 +779,8 @@ void TstCatalogue::bookEditReadsTypedDates_data()
         {"2010-05-06", QDate(2010, 5, 6)}, {"2010-5-6", QDate(2010, 5, 6)}, {"2010/5/6", QDate(2010, 5, 6)},
         {" 2010/05/06 ", QDate(2010, 5, 6)}, {"2010-13-01", QDate()}, {"2010-2-30", QDate()},
         {"10-5-6", QDate()}, {"2010-5/6", QDate()}, {"2010年5月6日", QDate()}};
-    const bool pg = TestLibrary::postgresAvailable();
     for (const auto &[typed, stored] : cases) {
-        QTest::addRow("sqlite, %s", typed) << int(TestLibrary::EngineChoice::SQLite) << QString::fromUtf8(typed) << stored;
-        if (pg)
-            QTest::addRow("postgresql, %s", typed)
-                << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromUtf8(typed) << stored;
+        TestLibrary::addEngineRow(QString::fromUtf8(typed), [&](QTestData &row) { row << QString::fromUtf8(typed) << stored; });
     }
 }
 
@@ -1134,16 +1124,11 @@ void TstCatalogue::bookListSearchesNumbersAndDates_data()
         {"price not an amount", "价格", "1.2.3", true, both, "价格 的值 \"1.2.3\" 不是金额 (最多四位小数)"},
         {"date not a date", "入库时间", "3月", true, both, "入库时间 的值 \"3月\" 不是日期 (年-月-日, 如 2024-01-02)"},
     };
-    const bool pg = TestLibrary::postgresAvailable();
-    for (const Case &c : cases) {
-        const auto row = [&](TestLibrary::EngineChoice engine, const char *prefix) {
-            QTest::addRow("%s, %s", prefix, c.name) << int(engine) << QString::fromUtf8(c.column) << QString::fromUtf8(c.value)
-                                                    << c.exact << c.expected << QString::fromUtf8(c.message);
-        };
-        row(TestLibrary::EngineChoice::SQLite, "sqlite");
-        if (pg)
-            row(TestLibrary::EngineChoice::PostgreSQL, "postgresql");
-    }
+    for (const Case &c : cases)
+        TestLibrary::addEngineRow(QString::fromUtf8(c.name), [&](QTestData &row) {
+            row << QString::fromUtf8(c.column) << QString::fromUtf8(c.value) << c.exact << c.expected
+                << QString::fromUtf8(c.message);
+        });
 }
 
 // A number, an amount or a date typed into the field box is searched on every engine: contains
@@ -1488,11 +1473,8 @@ void TstCatalogue::importSheet_data()
 {
     QTest::addColumn<int>("engine");
     QTest::addColumn<QString>("file");
-    const bool pg = TestLibrary::postgresAvailable();
     for (const char *file : {"books-gbk.csv", "books-utf8.csv"}) {
-        QTest::addRow("sqlite, %s", file) << int(TestLibrary::EngineChoice::SQLite) << QString::fromLatin1(file);
-        if (pg)
-            QTest::addRow("postgresql, %s", file) << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromLatin1(file);
+        TestLibrary::addEngineRow(QString::fromUtf8(file), [&](QTestData &row) { row << QString::fromLatin1(file); });
     }
 }
 
@@ -1666,13 +1648,8 @@ void TstCatalogue::importReadsSheetPrices_data()
         {"unit after the number", {"25.55555元", ""}},
         {"two points", {"1.23456.7", ""}},
     };
-    const bool pg = TestLibrary::postgresAvailable();
     for (const auto &[name, c] : cases) {
-        QTest::addRow("sqlite, %s", name) << int(TestLibrary::EngineChoice::SQLite) << QString::fromUtf8(c.first)
-                                          << QString::fromUtf8(c.second);
-        if (pg)
-            QTest::addRow("postgresql, %s", name) << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromUtf8(c.first)
-                                                  << QString::fromUtf8(c.second);
+        TestLibrary::addEngineRow(QString::fromUtf8(name), [&](QTestData &row) { row << QString::fromUtf8(c.first) << QString::fromUtf8(c.second); });
     }
 }
 
@@ -1722,13 +1699,8 @@ void TstCatalogue::importReadsSheetWholeNumbers_data()
         {"separator not grouping thousands", "页数", "1,6", -1},
         {"beyond a whole number's range", "页数", "99,999,999,999", -1},
     };
-    const bool pg = TestLibrary::postgresAvailable();
     for (const Case &c : cases) {
-        QTest::addRow("sqlite, %s", c.name) << int(TestLibrary::EngineChoice::SQLite) << QString::fromUtf8(c.column)
-                                            << QString::fromUtf8(c.text) << c.stored;
-        if (pg)
-            QTest::addRow("postgresql, %s", c.name) << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromUtf8(c.column)
-                                                    << QString::fromUtf8(c.text) << c.stored;
+        TestLibrary::addEngineRow(QString::fromUtf8(c.name), [&](QTestData &row) { row << QString::fromUtf8(c.column) << QString::fromUtf8(c.text) << c.stored; });
     }
 }
 

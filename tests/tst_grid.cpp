@@ -206,13 +206,6 @@ private:
 
 void TstGrid::engines() { TestLibrary::addEngineRows(); }
 
-static void engineRows(const char *name, std::function<void(int, const QString &)> add)
-{
-    add(int(TestLibrary::EngineChoice::SQLite), QStringLiteral("sqlite ") + name);
-    if (TestLibrary::postgresAvailable())
-        add(int(TestLibrary::EngineChoice::PostgreSQL), QStringLiteral("postgresql ") + name);
-}
-
 void TstGrid::sorting_data()
 {
     QTest::addColumn<int>("engine");
@@ -234,9 +227,7 @@ void TstGrid::sorting_data()
         {"copies descending", "数量", Qt::DescendingOrder, {"B5", "B3", "B1", "B6", "B4", "B2"}},
     };
     for (const Case &c : cases)
-        engineRows(c.name, [&](int engine, const QString &row) {
-            QTest::newRow(qPrintable(row)) << engine << QString(c.field) << c.order << c.numbers;
-        });
+        TestLibrary::addEngineRow(QString::fromUtf8(c.name), [&](QTestData &row) { row << QString(c.field) << c.order << c.numbers; });
 }
 
 void TstGrid::sorting()
@@ -303,9 +294,7 @@ void TstGrid::valueFilter_data()
         {"nothing ticked", "分类", {}, {}},
     };
     for (const Case &c : cases)
-        engineRows(c.name, [&](int engine, const QString &row) {
-            QTest::newRow(qPrintable(row)) << engine << QString(c.field) << c.keep << c.numbers;
-        });
+        TestLibrary::addEngineRow(QString::fromUtf8(c.name), [&](QTestData &row) { row << QString(c.field) << c.keep << c.numbers; });
 }
 
 void TstGrid::valueFilter()
@@ -395,11 +384,7 @@ void TstGrid::footersFollowFilters_data()
          {QString("文学"), QString("历史")}, {"分类=2", "总价格=112.6999"}, "112.6999", {"分类=0", "总价格=0.00"}},
     };
     for (const Case &c : cases)
-        engineRows(c.name, [&](int engine, const QString &row) {
-            QTest::newRow(qPrintable(row)) << engine << c.summed << QString(c.sumField) << c.before
-                                           << QString(c.exactBefore) << QString(c.filterField) << c.keep << c.after
-                                           << QString(c.exactAfter) << c.none;
-        });
+        TestLibrary::addEngineRow(QString::fromUtf8(c.name), [&](QTestData &row) { row << c.summed << QString(c.sumField) << c.before << QString(c.exactBefore) << QString(c.filterField) << c.keep << c.after << QString(c.exactAfter) << c.none; });
 }
 
 void TstGrid::footersFollowFilters()
@@ -534,9 +519,7 @@ void TstGrid::pagesMatchResultStatement_data()
         {"text without key", "", "分类", Qt::DescendingOrder},
     };
     for (const Case &c : cases)
-        engineRows(c.name, [&](int engine, const QString &row) {
-            QTest::newRow(qPrintable(row)) << engine << QString(c.key) << QString(c.field) << c.order;
-        });
+        TestLibrary::addEngineRow(QString::fromUtf8(c.name), [&](QTestData &row) { row << QString(c.key) << QString(c.field) << c.order; });
 }
 
 void TstGrid::pagesMatchResultStatement()
@@ -620,7 +603,7 @@ void TstGrid::rowIdentitySurvivesAnotherDesksUpdate_data()
     QTest::addColumn<int>("engine");
     QTest::addColumn<QString>("table");
     for (const char *table : {"图书", "借出记录"})
-        engineRows(table, [&](int engine, const QString &row) { QTest::newRow(qPrintable(row)) << engine << QString(table); });
+        TestLibrary::addEngineRow(QString::fromUtf8(table), [&](QTestData &row) { row << QString(table); });
 }
 
 // Another desk changes the current row (it moves in the grid's order): the grid's identity still
@@ -683,9 +666,7 @@ void TstGrid::sortingSeeksAnIndex_data()
         {"loan date by id ascending", "借出记录", "借阅日期", Qt::AscendingOrder, QDate(2020, 1, 1)},
     };
     for (const Case &c : cases)
-        engineRows(c.name, [&](int engine, const QString &row) {
-            QTest::newRow(qPrintable(row)) << engine << QString(c.table) << QString(c.field) << c.order << c.value;
-        });
+        TestLibrary::addEngineRow(QString::fromUtf8(c.name), [&](QTestData &row) { row << QString(c.table) << QString(c.field) << c.order << c.value; });
 }
 
 void TstGrid::sortingSeeksAnIndex()

@@ -452,11 +452,8 @@ void addSheetRows(const QStringList &files)
 {
     QTest::addColumn<int>("engine");
     QTest::addColumn<QString>("file");
-    const bool pg = TestLibrary::postgresAvailable();
     for (const QString &file : files) {
-        QTest::addRow("sqlite, %s", qPrintable(file)) << int(TestLibrary::EngineChoice::SQLite) << file;
-        if (pg)
-            QTest::addRow("postgresql, %s", qPrintable(file)) << int(TestLibrary::EngineChoice::PostgreSQL) << file;
+        TestLibrary::addEngineRow(file, [&](QTestData &row) { row << file; });
     }
 }
 
@@ -579,13 +576,8 @@ void TstImport::sheetExtentAsTheSpreadsheetShowsIt_data()
         {"books wider than the titles", "编号,条形码,名称\r\nC1,T1,诗经,,文学\r\n", "1条数据(行数)", "5个项目(列数)",
          {"编号", "条形码", "名称", "", ""}},
     };
-    const bool pg = TestLibrary::postgresAvailable();
     for (const Case &c : cases) {
-        QTest::addRow("sqlite, %s", c.name) << int(TestLibrary::EngineChoice::SQLite) << c.csv << QString::fromUtf8(c.lines)
-                                            << QString::fromUtf8(c.columns) << c.titles;
-        if (pg)
-            QTest::addRow("postgresql, %s", c.name) << int(TestLibrary::EngineChoice::PostgreSQL) << c.csv
-                                                    << QString::fromUtf8(c.lines) << QString::fromUtf8(c.columns) << c.titles;
+        TestLibrary::addEngineRow(QString::fromUtf8(c.name), [&](QTestData &row) { row << c.csv << QString::fromUtf8(c.lines) << QString::fromUtf8(c.columns) << c.titles; });
     }
 }
 
@@ -759,11 +751,8 @@ void TstImport::nothingToSaveOnceTheFailedLinesAreGone_data()
 {
     QTest::addColumn<int>("engine");
     QTest::addColumn<QString>("button");
-    const bool pg = TestLibrary::postgresAvailable();
     for (const char *button : {"Button5", "Button3"}) { // 清空list; 选择Excel, then cancelled
-        QTest::addRow("sqlite, %s", button) << int(TestLibrary::EngineChoice::SQLite) << QString::fromLatin1(button);
-        if (pg)
-            QTest::addRow("postgresql, %s", button) << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromLatin1(button);
+        TestLibrary::addEngineRow(QString::fromUtf8(button), [&](QTestData &row) { row << QString::fromLatin1(button); });
     }
 }
 

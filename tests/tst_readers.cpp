@@ -311,12 +311,9 @@ void TstReaders::addStoresReaderAndFee_data()
 {
     QTest::addColumn<int>("engine");
     QTest::addColumn<QString>("fee");
-    const bool pg = TestLibrary::postgresAvailable();
-    for (const char *fee : {"0", "2.5"}) {
-        QTest::addRow("sqlite, fee %s", fee) << int(TestLibrary::EngineChoice::SQLite) << QString::fromLatin1(fee);
-        if (pg)
-            QTest::addRow("postgresql, fee %s", fee) << int(TestLibrary::EngineChoice::PostgreSQL) << QString::fromLatin1(fee);
-    }
+    for (const char *fee : {"0", "2.5"})
+        TestLibrary::addEngineRow(QStringLiteral("fee ") + QLatin1String(fee),
+                                  [&](QTestData &row) { row << QString::fromLatin1(fee); });
 }
 
 void TstReaders::addStoresReaderAndFee()
@@ -620,12 +617,9 @@ void TstReaders::editDroppedWritesNothing_data()
 {
     QTest::addColumn<int>("engine");
     QTest::addColumn<bool>("byCancel"); // 取消, or the title bar's close button
-    const bool pg = TestLibrary::postgresAvailable();
     for (bool cancel : {true, false}) {
         const char *how = cancel ? "取消" : "title bar";
-        QTest::addRow("sqlite, %s", how) << int(TestLibrary::EngineChoice::SQLite) << cancel;
-        if (pg)
-            QTest::addRow("postgresql, %s", how) << int(TestLibrary::EngineChoice::PostgreSQL) << cancel;
+        TestLibrary::addEngineRow(QString::fromUtf8(how), [&](QTestData &row) { row << cancel; });
     }
 }
 
@@ -738,14 +732,8 @@ void TstReaders::searchModes_data()
         {"column typed with blanks", " 读者姓名 ", "李", false, {"R002"}},
         {"column not offered but of the table", "py", "X", false, {"R001", "R002", "R003", "R009", "R009"}},
     };
-    const bool pg = TestLibrary::postgresAvailable();
     for (const auto &c : cases) {
-        QTest::addRow("sqlite, %s", c.name) << int(TestLibrary::EngineChoice::SQLite) << QString::fromUtf8(c.column)
-                                            << QString::fromUtf8(c.value) << c.exact << c.numbers;
-        if (pg)
-            QTest::addRow("postgresql, %s", c.name) << int(TestLibrary::EngineChoice::PostgreSQL)
-                                                    << QString::fromUtf8(c.column) << QString::fromUtf8(c.value)
-                                                    << c.exact << c.numbers;
+        TestLibrary::addEngineRow(QString::fromUtf8(c.name), [&](QTestData &row) { row << QString::fromUtf8(c.column) << QString::fromUtf8(c.value) << c.exact << c.numbers; });
     }
 }
 
@@ -1043,12 +1031,9 @@ void TstReaders::topUpWritesBalanceAndLedger_data()
 {
     QTest::addColumn<int>("engine");
     QTest::addColumn<bool>("refund");
-    const bool pg = TestLibrary::postgresAvailable();
     for (bool refund : {false, true}) {
         const char *what = refund ? "refund of 50" : "top-up of 50";
-        QTest::addRow("sqlite, %s", what) << int(TestLibrary::EngineChoice::SQLite) << refund;
-        if (pg)
-            QTest::addRow("postgresql, %s", what) << int(TestLibrary::EngineChoice::PostgreSQL) << refund;
+        TestLibrary::addEngineRow(QString::fromUtf8(what), [&](QTestData &row) { row << refund; });
     }
 }
 

@@ -85,6 +85,13 @@ void TestLibrary::addEngineRows()
         QTest::newRow("postgresql") << int(EngineChoice::PostgreSQL);
 }
 
+void TestLibrary::addEngineRow(const QString &name, const std::function<void(QTestData &row)> &columns)
+{
+    columns(QTest::addRow("sqlite, %s", qPrintable(name)) << int(EngineChoice::SQLite));
+    if (postgresAvailable())
+        columns(QTest::addRow("postgresql, %s", qPrintable(name)) << int(EngineChoice::PostgreSQL));
+}
+
 static void pgAdmin(const QString &statement)
 {
     const QString name = QStringLiteral("pg-admin");

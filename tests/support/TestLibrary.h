@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+class QTestData;
+
 // A fresh library for one test: a program folder in a temporary directory with de.ini and a
 // database made by the creation tool's code — the embedded file, or a new PostgreSQL database
 // on the server the test script started (LIBRARY_TEST_PG="host=.. port=.. user=..").
@@ -26,6 +28,9 @@ public:
     static QString postgresFailure();
     // A data column "engine" with a row per engine: SQLite, and PostgreSQL when it takes part.
     static void addEngineRows();
+    // For a table of cases with its "engine" column first: a row per engine that takes part, named
+    // "sqlite, NAME" and "postgresql, NAME", into which `columns` streams the case's own values.
+    static void addEngineRow(const QString &name, const std::function<void(QTestData &row)> &columns);
 
     // What becomes of the PostgreSQL rows in an environment. `reach` tries the server that
     // LIBRARY_TEST_PG names and returns why it did not answer (empty when it did).
