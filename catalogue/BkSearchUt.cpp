@@ -54,7 +54,7 @@ SearchListConfig TBkSearchFm::bookList()
     return c;
 }
 
-TBkSearchFm::TBkSearchFm(QWidget *parent) : CatalogueSearch(QStringLiteral("booklist"), parent)
+TBkSearchFm::TBkSearchFm(QWidget *parent) : CatalogueSearch(QStringLiteral("booklist"), QStringLiteral("图书条码"), parent)
 {
     setObjectName(QStringLiteral("BkSearchFm"));
     Label2 = new QLabel(this);

@@ -20,8 +20,8 @@ QStringList fieldNames(std::initializer_list<const char *> list)
     return values;
 }
 
-CatalogueSearch::CatalogueSearch(QString listTemplate, QWidget *parent)
-    : SearchListWindow(parent), listTemplate_(std::move(listTemplate))
+CatalogueSearch::CatalogueSearch(QString listTemplate, QString labelTitle, QWidget *parent)
+    : SearchListWindow(parent), listTemplate_(std::move(listTemplate)), labelTitle_(std::move(labelTitle))
 {
 }
 
@@ -48,6 +48,7 @@ Report CatalogueSearch::listReport() const
 Report CatalogueSearch::labelReport() const
 {
     Report report(ReportTemplate::load(QStringLiteral("booklabels")));
+    report.setTitle(labelTitle_);
     report.setRows(reportRows(database(), resultStatement()));
     return report;
 }

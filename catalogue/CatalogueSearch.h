@@ -25,10 +25,12 @@ public:
     void ToolButton9Click();
 
 protected:
-    CatalogueSearch(QString listTemplate, QWidget *parent);
+    // `labelTitle`: the name the labels' PDF and print job take (图书条码, 期刊条码).
+    CatalogueSearch(QString listTemplate, QString labelTitle, QWidget *parent);
     // Adds the print buttons, hides the columns the list does not name, and opens the list.
     void configureCatalogue(SearchListConfig config);
 
 private:
     QString listTemplate_;
+    QString labelTitle_;
 };

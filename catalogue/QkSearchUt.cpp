@@ -20,7 +20,7 @@ SearchListConfig TQkSearchFm::periodicalList()
     return c;
 }
 
-TQkSearchFm::TQkSearchFm(QWidget *parent) : CatalogueSearch(QStringLiteral("periodicallist"), parent)
+TQkSearchFm::TQkSearchFm(QWidget *parent) : CatalogueSearch(QStringLiteral("periodicallist"), QStringLiteral("期刊条码"), parent)
 {
     setObjectName(QStringLiteral("QkSearchFm"));
     FormShow();

@@ -1309,6 +1309,7 @@ void TstCatalogue::periodicalListFieldsAndAll()
     TQkSearchFm fm;
     fm.show();
     QCOMPARE(fm.windowTitle(), QStringLiteral("期刊管理"));
+    QCOMPARE(fm.labelReport().title(), QStringLiteral("期刊条码"));
     QVERIFY_INPUTS_LABELLED(&fm);
     QVERIFY(!fm.isMaximized());
     QCOMPARE(fm.grid->rowCount(), 510);
