@@ -47,10 +47,7 @@ TBookCheckFm::TBookCheckFm(QWidget *parent) : LibraryWindow(parent)
     connect(Button3, &QPushButton::clicked, this, guarded([this] { Button3Click(); }));
     connect(Button4, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton *b : {Button1, Button2, Button3, Button4})
-        buttons->addWidget(b);
+    auto *buttons = buttonRow({Button1, Button2, Button3, Button4});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("读者和图书、期刊的计数与借出记录、资金记录对照; 修复只重算可由记录推导的计数 "
                                                 "(未还数量, 累计借阅次数, 借出次数), 修复前先备份。"),

@@ -73,13 +73,9 @@ TSetDataFm::TSetDataFm(QWidget *parent)
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setVisible(false);
 
-    Button2 = new QPushButton(QStringLiteral("保存"), this);
-    Button3 = new QPushButton(QStringLiteral("退出"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button3->setObjectName(QStringLiteral("Button3"));
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("保存"), this);
+    Button3 = namedButton(QStringLiteral("Button3"), QStringLiteral("退出"), this);
     Button2->setEnabled(false);
-    Button2->setAutoDefault(false);
-    Button3->setAutoDefault(false);
 
     auto *buttons = buttonRow({Button2, Button3});
     auto *layout = new QVBoxLayout(this);

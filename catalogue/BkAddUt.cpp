@@ -89,9 +89,7 @@ TBkAddFm::TBkAddFm(QWidget *parent) : CatalogueIntake(bookIntake(), parent)
     Edit15 = new QLineEdit(QStringLiteral("1"), GroupBox2);
     Edit15->setObjectName(QStringLiteral("Edit15"));
     Edit15->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit15));
-    Button3 = new QPushButton(QStringLiteral("确定"), GroupBox2);
-    Button3->setObjectName(QStringLiteral("Button3"));
-    Button3->setAutoDefault(false);
+    Button3 = namedButton(QStringLiteral("Button3"), QStringLiteral("确定"), GroupBox2);
     auto *numbering = new QFormLayout(GroupBox2);
     numbering->addRow(QStringLiteral("前缀"), Edit14);
     numbering->addRow(QStringLiteral("起始值"), Edit15);

@@ -57,9 +57,7 @@ EditConfig bookEdit()
 TBkEditFm::TBkEditFm(db::Database &database, const QVariant &rowId, QWidget *parent)
     : CatalogueEdit(database, rowId, bookEdit(), parent)
 {
-    Button3 = new QPushButton(QStringLiteral("Run"), this);
-    Button3->setObjectName(QStringLiteral("Button3"));
-    Button3->setAutoDefault(false);
+    Button3 = namedButton(QStringLiteral("Button3"), QStringLiteral("Run"), this);
     placeBeside("DBEdit13", Button3);
     onClick(lineEdit("DBEdit13"), [this] { DBEdit13Click(); });
     connect(Button3, &QPushButton::clicked, this, guarded([this] { Button3Click(); }));

@@ -84,11 +84,7 @@ QHBoxLayout *formColumns(QWidget *window, const QList<CatalogueField> &fields, c
         QLabel *label = fields.at(i).bold ? requiredLabel(caption, window) : new QLabel(caption, window);
         (i < half ? left : right)->addRow(label, controls.at(i));
     }
-    auto *columns = new QHBoxLayout;
-    columns->addLayout(left, 1);
-    columns->addSpacing(16);
-    columns->addLayout(right, 1);
-    return columns;
+    return sideBySide(left, right);
 }
 
 void fillLists(db::Database &database, const QWidget *window, const QList<CatalogueField> &fields,
@@ -106,14 +102,6 @@ void fillLists(db::Database &database, const QWidget *window, const QList<Catalo
             fillLookupList(box, database, QString::fromUtf8(f.listTable), QString::fromUtf8(f.listColumn));
         }
     }
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
 }
 
 // A date typed as year, month and day, by "-" or "/", with or without leading zeros.
@@ -215,20 +203,15 @@ CatalogueIntake::CatalogueIntake(IntakeConfig config, QWidget *parent) : Library
     QList<QWidget *> controls;
     for (const CatalogueField &f : config_.fields)
         controls.append(makeControl(this, f, true));
-    Button1 = button(this, "Button1", QStringLiteral("保存"));
-    Button2 = button(this, "Button2", config_.closeCaption);
-    CheckBox1 = new QCheckBox(QStringLiteral("保存后清空数据"), this);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setChecked(true);
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("保存"), this);
+    Button2 = namedButton(QStringLiteral("Button2"), config_.closeCaption, this);
+    CheckBox1 = clearAfterSaveBox(this);
 
     auto *fields = formColumns(this, config_.fields, controls);
     side_ = new QVBoxLayout;
     fields->addLayout(side_);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(CheckBox1);
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    auto *buttons = buttonRow({Button1, Button2});
+    buttons->insertWidget(0, CheckBox1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
@@ -341,13 +324,10 @@ CatalogueEdit::CatalogueEdit(db::Database &database, const QVariant &rowId, Edit
         controls.append(makeControl(this, f, f.kind == CatalogueField::Kind::Date));
         bindings_.append({f, {}});
     }
-    Button1 = button(this, "Button1", QStringLiteral("保存"));
-    Button2 = button(this, "Button2", QStringLiteral("取消"));
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("保存"), this);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("取消"), this);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    auto *buttons = buttonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(formColumns(this, config_.fields, controls));
     layout->addLayout(buttons);

@@ -23,14 +23,6 @@
 
 namespace {
 
-QPushButton *button(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 QLabel *note(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -71,11 +63,11 @@ TInExcelDataFm::TInExcelDataFm(QWidget *parent) : LibraryWindow(parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Button3 = button(this, "Button3", QStringLiteral("选择Excel"));
-    Button6 = button(this, "Button6", QStringLiteral("开始导入"));
-    Button5 = button(this, "Button5", QStringLiteral("清空list"));
-    Button4 = button(this, "Button4", QStringLiteral("退出"));
-    Button7 = button(this, "Button7", QStringLiteral("保存失败原因"));
+    Button3 = namedButton(QStringLiteral("Button3"), QStringLiteral("选择Excel"), this);
+    Button6 = namedButton(QStringLiteral("Button6"), QStringLiteral("开始导入"), this);
+    Button5 = namedButton(QStringLiteral("Button5"), QStringLiteral("清空list"), this);
+    Button4 = namedButton(QStringLiteral("Button4"), QStringLiteral("退出"), this);
+    Button7 = namedButton(QStringLiteral("Button7"), QStringLiteral("保存失败原因"), this);
     CheckBox1 = new QCheckBox(QStringLiteral("自动增加编号"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     ProgressBar1 = new QProgressBar(this);

@@ -99,10 +99,7 @@ TBkBorrowFm::TBkBorrowFm(QWidget *parent) : LibraryWindow(parent)
     Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("取消"), this);
     Button3 = namedButton(QStringLiteral("Button3"), QStringLiteral("帮助"), this);
     Button4 = namedButton(QStringLiteral("Button4"), QStringLiteral("退出"), this);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton *b : {Button1, Button2, Button3, Button4})
-        buttons->addWidget(b);
+    auto *buttons = buttonRow({Button1, Button2, Button3, Button4});
 
     auto *sections = new QHBoxLayout;
     sections->addWidget(GroupBox1, 1);

@@ -46,14 +46,6 @@ static QDateEdit *datePicker(QWidget *parent, const char *name, const QString &s
     return picker;
 }
 
-static QPushButton *listButton(const QString &caption, const char *name, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 TBkJySearchFm::TBkJySearchFm(QWidget *parent) : LibraryWindow(parent)
 {
     setObjectName(QStringLiteral("BkJySearchFm"));
@@ -100,9 +92,9 @@ TBkJySearchFm::TBkJySearchFm(QWidget *parent) : LibraryWindow(parent)
     grid->addWidget(CheckBox3, 2, 0);
     grid->addWidget(ComboBox1, 2, 1);
 
-    Button1 = listButton(QStringLiteral("查询"), "Button1", GroupBox1);
-    Button3 = listButton(QStringLiteral("打印"), "Button3", GroupBox1);
-    Button2 = listButton(QStringLiteral("退出"), "Button2", GroupBox1);
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("查询"), GroupBox1);
+    Button3 = namedButton(QStringLiteral("Button3"), QStringLiteral("打印"), GroupBox1);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("退出"), GroupBox1);
     auto *buttons = new QVBoxLayout;
     for (QPushButton *b : {Button1, Button3, Button2})
         buttons->addWidget(b);

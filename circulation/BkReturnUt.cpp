@@ -27,14 +27,6 @@ using db::Sql;
 
 static const QStringList Conditions{QStringLiteral("完好"), QStringLiteral("破损"), QStringLiteral("丢失")};
 
-static QPushButton *deskButton(const QString &caption, const char *name, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false); // Enter belongs to the search boxes
-    return b;
-}
-
 static QList<GridColumn> loanColumns()
 {
     QList<GridColumn> columns;
@@ -55,14 +47,11 @@ TBkReturnFm::TBkReturnFm(QWidget *parent) : LibraryWindow(parent)
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setColumns(loanColumns());
     buildCurrent();
-    Button1 = deskButton(QStringLiteral("归还"), "Button1", this);
-    Button2 = deskButton(QStringLiteral("取消"), "Button2", this);
-    Button3 = deskButton(QStringLiteral("退出"), "Button3", this);
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("归还"), this);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("取消"), this);
+    Button3 = namedButton(QStringLiteral("Button3"), QStringLiteral("退出"), this);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton *b : {Button1, Button2, Button3})
-        buttons->addWidget(b);
+    auto *buttons = buttonRow({Button1, Button2, Button3});
     auto *lower = new QHBoxLayout;
     lower->addWidget(DBGrid1, 3);
     lower->addWidget(GroupBox2, 2);
@@ -112,7 +101,7 @@ void TBkReturnFm::buildSearch()
     Edit1 = addBox(QStringLiteral("图书编号"), "Edit1");
     Edit2 = addBox(QStringLiteral("条形码"), "Edit2");
     Edit3 = addBox(QStringLiteral("读者编号"), "Edit3");
-    Button4 = deskButton(QStringLiteral("搜索"), "Button4", group);
+    Button4 = namedButton(QStringLiteral("Button4"), QStringLiteral("搜索"), group);
     row->addWidget(Button4);
 }
 

@@ -13,14 +13,6 @@
 
 using db::Sql;
 
-static QPushButton *pickerButton(QWidget *window, const char *name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, window);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false); // Enter belongs to the search boxes and the list
-    return button;
-}
-
 PickerWindow::PickerWindow(TBkBorrowFm *desk, PickerConfig config)
     : LibraryWindow(desk), config_(std::move(config)), desk_(desk)
 {
@@ -33,16 +25,13 @@ PickerWindow::PickerWindow(TBkBorrowFm *desk, PickerConfig config)
     DBGrid1 = new DataGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setColumns(config_.columns);
-    Button1 = pickerButton(this, "Button1", QStringLiteral("选择(&S)"));
-    Button2 = pickerButton(this, "Button2", QStringLiteral("返回(&R)"));
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("选择(&S)"), this);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("返回(&R)"), this);
 
     auto *form = new QFormLayout;
     form->addRow(config_.nameCaption, Edit1);
     form->addRow(config_.numberCaption, Edit2);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    auto *buttons = buttonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(DBGrid1, 1);

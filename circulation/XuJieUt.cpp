@@ -20,24 +20,18 @@ TXuJieFm::TXuJieFm(QWidget *parent) : LibraryWindow(parent)
 {
     setObjectName(QStringLiteral("XuJieFm"));
     setWindowTitle(QStringLiteral("续借"));
-    auto make = [this](const QString &caption, const char *name) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        return b;
-    };
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit2 = new QLineEdit(this);
     Edit2->setObjectName(QStringLiteral("Edit2"));
-    Button1 = make(QStringLiteral("确定"), "Button1");
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("确定"), this);
     DateTimePicker1 = new QDateEdit(this);
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
     DateTimePicker1->setCalendarPopup(true);
     DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    Button2 = make(QStringLiteral("续借"), "Button2");
-    Button3 = make(QStringLiteral("取消"), "Button3");
-    Button4 = make(QStringLiteral("退出"), "Button4");
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("续借"), this);
+    Button3 = namedButton(QStringLiteral("Button3"), QStringLiteral("取消"), this);
+    Button4 = namedButton(QStringLiteral("Button4"), QStringLiteral("退出"), this);
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("读者编号:"), Edit1);
@@ -45,10 +39,7 @@ TXuJieFm::TXuJieFm(QWidget *parent) : LibraryWindow(parent)
     form->addRow(QString(), Button1);
     form->addRow(new QLabel(QStringLiteral("请选择应还日期"), this));
     form->addRow(QStringLiteral("应还日期"), DateTimePicker1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton *b : {Button2, Button3, Button4})
-        buttons->addWidget(b);
+    auto *buttons = buttonRow({Button2, Button3, Button4});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);

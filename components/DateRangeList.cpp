@@ -65,9 +65,7 @@ DateRangeListWindow::DateRangeListWindow(db::Database &database, DateRangeListSe
 
 QPushButton *DateRangeListWindow::addButton(const char *name, const QString &caption, std::function<void()> handler)
 {
-    auto *button = new QPushButton(caption, GroupBox1);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
+    QPushButton *button = namedButton(QString::fromLatin1(name), caption, GroupBox1);
     conditions_->addWidget(button);
     connect(button, &QPushButton::clicked, this, guarded(std::move(handler)));
     return button;

@@ -1,6 +1,7 @@
 #include "components/GridFilterPopup.h"
 
 #include "common/ErrorDisplay.h"
+#include "common/LibraryWindow.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -26,10 +27,7 @@ GridFilterPopup::GridFilterPopup(Loader loader, Display display, const QVariantL
     list_->setObjectName(QStringLiteral("FilterValues"));
     auto *ok = new QPushButton(QStringLiteral("确定"), this);
     auto *cancel = new QPushButton(QStringLiteral("取消"), this);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    auto *buttons = buttonRow({ok, cancel});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(search_);
     layout->addWidget(all_);

@@ -58,27 +58,14 @@ TRdAddFm::TRdAddFm(QWidget *parent) : LibraryWindow(parent)
     right->addRow(QStringLiteral("院系"), ComboBox6);
     right->addRow(QStringLiteral("拼音"), Edit6);
 
-    Button1 = new QPushButton(QStringLiteral("保存"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("返回"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    CheckBox1 = new QCheckBox(QStringLiteral("保存后清空数据"), this);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setChecked(true);
-    for (QPushButton *b : {Button1, Button2})
-        b->setAutoDefault(false);
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("保存"), this);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("返回"), this);
+    CheckBox1 = clearAfterSaveBox(this);
 
-    auto *fields = new QHBoxLayout;
-    fields->addLayout(left, 1);
-    fields->addSpacing(16);
-    fields->addLayout(right, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(CheckBox1);
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    auto *buttons = buttonRow({Button1, Button2});
+    buttons->insertWidget(0, CheckBox1);
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
+    layout->addLayout(sideBySide(left, right));
     layout->addLayout(buttons);
 
     setTabOrderOf({Edit1, Edit2, ComboBox1, ComboBox2, Edit4, Edit3, DateTimePicker1, ComboBox3, Edit5, Memo1,

@@ -65,20 +65,12 @@ TRdEditFm::TRdEditFm(db::Database &database, const QVariant &rowId, QWidget *par
     right->addRow(QStringLiteral("证件号码"), DBEdit10);
     right->addRow(QStringLiteral("拼音"), DBEdit11);
 
-    Button1 = new QPushButton(QStringLiteral("保存"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton *b : {Button1, Button2})
-        b->setAutoDefault(false);
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("保存"), this);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("取消"), this);
 
-    auto *fields = new QHBoxLayout;
-    fields->addLayout(left, 1);
-    fields->addSpacing(16);
-    fields->addLayout(right, 1);
     auto *buttons = buttonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
+    layout->addLayout(sideBySide(left, right));
     layout->addLayout(buttons);
     setTabOrderOf({DBEdit1, DBEdit2, DBComboBox1, DBComboBox2, DBEdit3, DBEdit4, DBComboBox3, DBEdit6, DBMemo1,
                    DBEdit7, DBDateEdit1, DBDateEdit2, DBEdit9, DBComboBox4, DBEdit10, Button1, Button2});

@@ -2,8 +2,11 @@
 
 #include "common/LookupList.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -86,6 +89,23 @@ QLabel *requiredLabel(const QString &caption, QWidget *parent)
     bold.setBold(true);
     label->setFont(bold);
     return label;
+}
+
+QCheckBox *clearAfterSaveBox(QWidget *parent)
+{
+    auto *box = new QCheckBox(QStringLiteral("保存后清空数据"), parent);
+    box->setObjectName(QStringLiteral("CheckBox1"));
+    box->setChecked(true);
+    return box;
+}
+
+QHBoxLayout *sideBySide(QFormLayout *left, QFormLayout *right)
+{
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addSpacing(16);
+    columns->addLayout(right, 1);
+    return columns;
 }
 
 void setTabOrderOf(const QList<QWidget *> &widgets)

@@ -4,8 +4,11 @@
 #include <QString>
 #include <QVariant>
 
+class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QFormLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -30,6 +33,10 @@ QVariant shownValue(const QWidget *control);
 void showValue(QWidget *control, const QVariant &value);
 // The caption of a field that must be filled: in bold type.
 QLabel *requiredLabel(const QString &caption, QWidget *parent);
+// 保存后清空数据 (CheckBox1), ticked: an intake window empties its boxes after each save.
+QCheckBox *clearAfterSaveBox(QWidget *parent);
+// Two columns of fields of even width beside each other.
+QHBoxLayout *sideBySide(QFormLayout *left, QFormLayout *right);
 // Tab moves through the widgets in this order.
 void setTabOrderOf(const QList<QWidget *> &widgets);
 

@@ -33,9 +33,7 @@ TSortSearchFM::TSortSearchFM(QWidget *parent) : LibraryWindow(parent)
     ComboBox1->setCurrentText(Books);
     Label1->setBuddy(ComboBox1);
     const auto button = [this](const char *name, const QString &caption, std::function<void()> handler) {
-        auto *b = new QPushButton(caption, GroupBox1);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
+        QPushButton *b = namedButton(QString::fromLatin1(name), caption, GroupBox1);
         connect(b, &QPushButton::clicked, this, guarded(std::move(handler)));
         return b;
     };
