@@ -292,30 +292,33 @@ int Database::exec(const Sql &statement)
     return query.numRowsAffected();
 }
 
-static QString joined(const Fields &fields, const QString &suffix)
+static QStringList columnsOf(const Fields &fields)
 {
-    QStringList parts;
+    QStringList columns;
     for (const auto &f : fields)
-        parts.append(f.first + suffix);
-    return parts.join(QStringLiteral(","));
+        columns.append(f.first);
+    return columns;
 }
 
 // The insert as a statement of values, for the observer.
 static Sql insertStatement(const QString &table, const Fields &fields)
 {
-    Sql statement = Sql::fixed(QStringLiteral("insert into %1 (%2) values (").arg(table, joined(fields, {})));
+    Sql statement = Sql::fixed(QStringLiteral("insert into %1 (%2) values (").arg(table, columnsOf(fields).join(QLatin1Char(','))));
     for (qsizetype i = 0; i < fields.size(); ++i)
         statement += Sql::fixed(i ? QStringLiteral(",") : QString()) + Sql::value(fieldValue(fields[i].first, fields[i].second));
     return statement + ")";
 }
 
+// insert into table (columns) values (?, ...)
+static QString insertText(const QString &table, const QStringList &columns)
+{
+    const QString marks = QStringLiteral("?,").repeated(columns.size()).chopped(columns.isEmpty() ? 0 : 1);
+    return QStringLiteral("insert into %1 (%2) values (%3)").arg(table, columns.join(QLatin1Char(',')), marks);
+}
+
 QVariant Database::insert(const QString &table, const Fields &fields, const QString &returning)
 {
-    QStringList marks;
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        marks.append(QStringLiteral("?"));
-    QString text = QStringLiteral("insert into %1 (%2) values (%3)")
-                       .arg(table, joined(fields, {}), marks.join(QLatin1Char(',')));
+    QString text = insertText(table, columnsOf(fields));
     if (!returning.isEmpty())
         text = driver_->insertReturning(text, returning);
     if (observer_)
@@ -355,15 +358,10 @@ QSqlQuery &Database::preparedStatement(const QString &text)
 }
 
 PreparedInsert::PreparedInsert(Database &database, const QString &table, const QStringList &columns)
-    : db_(database), table_(table), columns_(columns)
+    : db_(database), table_(table), columns_(columns), text_(insertText(table, columns))
 {
-    QStringList marks;
-    for (const QString &column : columns) {
-        marks.append(QStringLiteral("?"));
+    for (const QString &column : columns)
         money_.append(columnKind(column) == ColumnKind::Money);
-    }
-    text_ = QStringLiteral("insert into %1 (%2) values (%3)")
-                .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
 }
 
 void PreparedInsert::insert(const QVariantList &values)
