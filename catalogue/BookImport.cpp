@@ -1,5 +1,6 @@
 #include "catalogue/BookImport.h"
 
+#include "db/Amounts.h"
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/Money.h"
@@ -93,47 +94,11 @@ void dropTrailingEmpties(QList<QStringList> &lines)
         lines.removeLast();
 }
 
-struct ImportColumn {
-    const char *name;   // the name list B shows
-    const char *column; // the column of 图书
-};
-
-const ImportColumn Columns[] = {
-    {"编号", "编号"},       {"条形码", "条形码"}, {"名称", "名称"},     {"分类", "分类"},
-    {"出版社", "出版社"},   {"作者", "作者"},     {"价格", "价格"},     {"ISBN", "ISBN"},
-    {"数量", "数量"},       {"存放位置", "存放位置"}, {"分类号", "分类号"}, {"简介", "简介"},
-    {"二级分类", "二级分类"}, {"出版时间", "出版时间"}, {"页数", "页数"}, {"译者", "译者"},
-    {"版次", "版次"},       {"索书号", "索书号"},
-};
+// The columns of 图书 a sheet's columns fill, by position; list B shows them by these names.
+const char *const Columns[] = {"编号",   "条形码",   "名称",     "分类",     "出版社", "作者",
+                               "价格",   "ISBN",     "数量",     "存放位置", "分类号", "简介",
+                               "二级分类", "出版时间", "页数",     "译者",     "版次",   "索书号"};
 constexpr int ColumnCount = int(std::size(Columns));
-
-// The dates a sheet writes: 2008-8-8, 2008/8/8, 2008.8.8, with or without leading zeros. Read
-// by hand: QDate::fromString would be most of a line's work on a large sheet.
-QDate sheetDate(const QString &text)
-{
-    const QString trimmed = text.trimmed();
-    int parts[3] = {0, 0, 0};
-    int part = 0;
-    int digits = 0;
-    QChar separator;
-    for (const QChar c : trimmed) {
-        if (c.isDigit() && c.unicode() < 128) {
-            parts[part] = parts[part] * 10 + (c.unicode() - '0');
-            if (++digits > 4)
-                return {};
-        } else if (part < 2 && digits > 0 && (c == u'-' || c == u'/' || c == u'.')
-                   && (separator.isNull() || c == separator)) {
-            separator = c;
-            ++part;
-            digits = 0;
-        } else {
-            return {};
-        }
-    }
-    if (part != 2 || digits == 0 || parts[0] < 1000)
-        return {};
-    return QDate(parts[0], parts[1], parts[2]); // invalid for 2008-2-30
-}
 
 // A price as the sheet gives it. A computed one with more decimals than money holds (=10/3 shows
 // 3.33333333333333) is rounded half away from zero to four, as a currency column rounds the
@@ -184,8 +149,8 @@ const QStringList &insertedColumns()
 {
     static const QStringList names = [] {
         QStringList list;
-        for (const ImportColumn &c : Columns)
-            list.append(QString::fromUtf8(c.column));
+        for (const char *column : Columns)
+            list.append(QString::fromUtf8(column));
         return list << QStringLiteral("借出次数") << QStringLiteral("状态");
     }();
     return names;
@@ -212,7 +177,7 @@ QVariantList lineValues(const QStringList &cells, const QString &number)
                 throw LineRefused(QStringLiteral("%1\"%2\"不是整数").arg(column, value));
             values.append(*n);
         } else if (column == QStringLiteral("出版时间")) {
-            const QDate date = sheetDate(value);
+            const QDate date = db::dateFromText(value, u"-/.");
             if (!empty && !date.isValid())
                 throw LineRefused(QStringLiteral("出版时间\"%1\"不是可识别的日期(如2008-8-8)").arg(value));
             values.append(empty ? QVariant() : QVariant(date));
@@ -246,13 +211,7 @@ SheetLines readCsvSheet(const QString &path)
     return sheet;
 }
 
-QStringList importColumns()
-{
-    QStringList names;
-    for (const ImportColumn &c : Columns)
-        names.append(QString::fromUtf8(c.name));
-    return names;
-}
+QStringList importColumns() { return insertedColumns().mid(0, ColumnCount); }
 
 ImportResult importBooks(db::Database &database, const SheetLines &sheet, bool autoNumber,
                          const std::function<void(int line)> &progress)

@@ -5,6 +5,7 @@
 #include "common/LookupList.h"
 #include "common/Pinyin.h"
 #include "common/Platform.h"
+#include "db/Amounts.h"
 #include "db/DbError.h"
 #include "db/Money.h"
 #include "db/Schema.h"
@@ -104,16 +105,6 @@ void fillLists(db::Database &database, const QWidget *window, const QList<Catalo
     }
 }
 
-// A date typed as year, month and day, by "-" or "/", with or without leading zeros.
-QDate typedDate(const QString &text)
-{
-    static const QRegularExpression ymd(QStringLiteral("^([0-9]{4})([-/])([0-9]{1,2})\\2([0-9]{1,2})$"));
-    const QRegularExpressionMatch m = ymd.match(text);
-    if (!m.hasMatch())
-        return {};
-    return QDate(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
-}
-
 // The database's refusal of a row, led by a plain sentence when the cause is a number that
 // another row of the table already has.
 QString refusalText(db::Database &database, const QString &table, const CatalogueField &numberField,
@@ -171,7 +162,7 @@ QVariant catalogueValue(const QString &caption, const QString &column, const QSt
     case db::ColumnKind::Date: {
         if (trimmed.isEmpty())
             return QVariant(QMetaType(QMetaType::QDate));
-        const QDate date = typedDate(trimmed);
+        const QDate date = db::dateFromText(trimmed);
         if (!date.isValid())
             throw refuse(QStringLiteral("有效的日期(年-月-日)"));
         return date;

@@ -133,11 +133,8 @@ void SearchListWindow::openList(const db::Sql &statement)
 // 2024-01-02, 2024-1-2 or 2024/1/2.
 static QDate typedDate(const QString &column, const QString &value)
 {
-    for (const QString &format : {QStringLiteral("yyyy-M-d"), QStringLiteral("yyyy/M/d")}) {
-        const QDate day = QDate::fromString(value.trimmed(), format);
-        if (day.isValid())
-            return day;
-    }
+    if (const QDate day = db::dateFromText(value); day.isValid())
+        return day;
     throw db::DbError(QStringLiteral("%1 的值 \"%2\" 不是日期 (年-月-日, 如 2024-01-02)").arg(column, value));
 }
 

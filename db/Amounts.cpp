@@ -131,4 +131,32 @@ bool isWholeNumber(const QVariant &value)
     }
 }
 
+// By hand: QDate::fromString would be most of a line's work when a large sheet is imported.
+QDate dateFromText(const QString &text, QStringView separators)
+{
+    const QString trimmed = text.trimmed();
+    int parts[3] = {0, 0, 0};
+    int part = 0;
+    int digits = 0;
+    QChar separator;
+    for (const QChar c : trimmed) {
+        const int most = part == 0 ? 4 : 2; // digits of the year, the month, the day
+        const bool partWhole = part == 0 ? digits == 4 : digits > 0;
+        if (c.isDigit() && c.unicode() < 128) {
+            parts[part] = parts[part] * 10 + (c.unicode() - '0');
+            if (++digits > most)
+                return {};
+        } else if (part < 2 && partWhole && separators.contains(c) && (separator.isNull() || c == separator)) {
+            separator = c;
+            ++part;
+            digits = 0;
+        } else {
+            return {};
+        }
+    }
+    if (part != 2 || digits == 0)
+        return {};
+    return QDate(parts[0], parts[1], parts[2]);
+}
+
 } // namespace db

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QVariant>
 
@@ -35,5 +36,10 @@ QVariant boundValue(const QString &textBefore, const QVariant &value);
 
 // Whether a value is a whole number as the engines hand them back (int, long long, unsigned).
 bool isWholeNumber(const QVariant &value);
+
+// A date as people type and sheets write it: a four-digit year, then month and day with or
+// without leading zeros, parted by one of `separators` throughout (2008-8-8, 2008/08/08); blanks
+// around it are ignored. Invalid for anything else and for days that do not exist (2008-2-30).
+QDate dateFromText(const QString &text, QStringView separators = u"-/");
 
 } // namespace db
